@@ -1,0 +1,105 @@
+#include "astorb_record.h"
+
+#include "julian_date.h"
+#include "number_text.h"
+
+namespace orbivane {
+
+const AstorbColumns kOlderColumns = {
+    .numberOffset = 0, .numberLength = 5,
+    .nameOffset = 6,
+    .magnitudeOffset = 41, .magnitudeLength = 5,
+    .yearOffset = 105, .monthOffset = 109, .dayOffset = 111,
+    .meanAnomalyOffset = 114, .meanAnomalyLength = 10,
+    .perihelionOffset = 125, .perihelionLength = 10,
+    .nodeOffset = 136, .nodeLength = 10,
+    .inclinationOffset = 147, .inclinationLength = 9,
+    .eccentricityOffset = 157, .eccentricityLength = 10,
+    .semimajorAxisOffset = 168, .semimajorAxisLength = 12,
+};
+
+const AstorbColumns kCurrentColumns = {
+    .numberOffset = 0, .numberLength = 6,
+    .nameOffset = 7,
+    .magnitudeOffset = 42, .magnitudeLength = 5,
+    .yearOffset = 106, .monthOffset = 110, .dayOffset = 112,
+    .meanAnomalyOffset = 115, .meanAnomalyLength = 10,
+    .perihelionOffset = 126, .perihelionLength = 10,
+    .nodeOffset = 137, .nodeLength = 10,
+    .inclinationOffset = 147, .inclinationLength = 10,
+    .eccentricityOffset = 158, .eccentricityLength = 10,
+    .semimajorAxisOffset = 168, .semimajorAxisLength = 13,
+};
+
+namespace {
+
+constexpr int kNameColumns = 18;
+constexpr int kNameWidth = 26;
+
+// Columns past the end of the line read as blanks.
+char At(std::string_view line, int offset) {
+  return static_cast<std::size_t>(offset) < line.size() ? line[static_cast<std::size_t>(offset)] : ' ';
+}
+
+std::string_view Field(std::string_view line, int offset, int length) {
+  if (static_cast<std::size_t>(offset) >= line.size()) return {};
+  return line.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(length));
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+double Real(std::string_view line, int offset, int length) { return ParseLeadingDouble(Field(line, offset, length)); }
+int Integer(std::string_view line, int offset, int length) { return ParseLeadingInt(Field(line, offset, length)); }
+
+}  // namespace
+
+const AstorbColumns& ColumnsOf(std::string_view line) {
+  if (At(line, 6) != ' ' || At(line, 105) != ' ' || At(line, 114) != ' ') return kOlderColumns;
+  for (int offset = 106; offset < 114; ++offset) {
+    if (!IsDigit(At(line, offset))) return kOlderColumns;
+  }
+  return kCurrentColumns;
+}
+
+std::string NameOf(std::string_view line, const AstorbColumns& columns) {
+  std::string name;
+  for (int offset = columns.nameOffset; offset < columns.nameOffset + kNameColumns; ++offset) {
+    const char c = At(line, offset);
+    if (c == ' ' && At(line, offset + 1) == ' ') break;
+    name += c;
+  }
+  const std::size_t kept = name.find_last_not_of(" \t\n\v\f\r");
+  name.resize(kept == std::string::npos ? 0 : kept + 1);
+  return name;
+}
+
+void AppendCatalogRecord(std::string_view line, std::string& out) {
+  // The line is a C string to the conversions: a NUL byte ends it.
+  if (const std::size_t nul = line.find('\0'); nul != std::string_view::npos) line = line.substr(0, nul);
+  const AstorbColumns& c = ColumnsOf(line);
+
+  const int number = Integer(line, c.numberOffset, c.numberLength);
+  if (number > 0) {
+    AppendInt(out, number, 5);
+    out += ' ';
+  } else {
+    out.append(6, ' ');
+  }
+
+  const std::string name = NameOf(line, c);
+  out += name;
+  out.append(kNameWidth - name.size(), ' ');
+
+  const DateTimeParts epoch = CalendarDateTime(Integer(line, c.yearOffset, 4), Integer(line, c.monthOffset, 2),
+                                               Integer(line, c.dayOffset, 2), 0, 0, 0);
+  AppendFixed(out, JulianDate(epoch), 12, 3);
+  AppendFixed(out, Real(line, c.inclinationOffset, c.inclinationLength), 11, 6);
+  AppendFixed(out, Real(line, c.nodeOffset, c.nodeLength), 11, 6);
+  AppendFixed(out, Real(line, c.perihelionOffset, c.perihelionLength), 11, 6);
+  AppendFixed(out, Real(line, c.semimajorAxisOffset, c.semimajorAxisLength), 14, 8);
+  AppendFixed(out, Real(line, c.eccentricityOffset, c.eccentricityLength), 11, 8);
+  AppendFixed(out, Real(line, c.meanAnomalyOffset, c.meanAnomalyLength), 11, 6);
+  AppendFixed(out, Real(line, c.magnitudeOffset, c.magnitudeLength), 6, 2);
+}
+
+}  // namespace orbivane

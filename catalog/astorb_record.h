@@ -1,0 +1,43 @@
+// From one ASTORB source line to one catalog record.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace orbivane {
+
+// Where the fields of a source line stand. The older astorb.dat has a
+// five-column number and 266-character lines; today's has six columns for the
+// number, which moves every field behind it one column to the right.
+struct AstorbColumns {
+  int numberOffset, numberLength;
+  int nameOffset;  // 18 columns; the column after them is looked at too
+  int magnitudeOffset, magnitudeLength;
+  int yearOffset, monthOffset, dayOffset;
+  int meanAnomalyOffset, meanAnomalyLength;
+  int perihelionOffset, perihelionLength;
+  int nodeOffset, nodeLength;
+  int inclinationOffset, inclinationLength;
+  int eccentricityOffset, eccentricityLength;
+  int semimajorAxisOffset, semimajorAxisLength;
+};
+
+extern const AstorbColumns kOlderColumns;
+extern const AstorbColumns kCurrentColumns;
+
+// Today's layout is recognised by its epoch: column 7 blank, column 106 blank,
+// columns 107-114 eight digits, column 115 blank. Every other line is read in
+// the older layout.
+const AstorbColumns& ColumnsOf(std::string_view line);
+
+// The catalog's name column: the name up to its first pair of blanks, trailing
+// white space removed.
+std::string NameOf(std::string_view line, const AstorbColumns& columns);
+
+// Appends the record of one source line (at most 999 characters, no line
+// break): number, name, epoch as Julian date, inclination, node, argument of
+// perihelion, semimajor axis, eccentricity, mean anomaly and magnitude in the
+// catalog's fixed widths, 119 characters when every value fits.
+void AppendCatalogRecord(std::string_view line, std::string& out);
+
+}  // namespace orbivane

@@ -1,0 +1,55 @@
+// Writes the output catalog so that a failed run never leaves a truncated file
+// where a good one was: the records go to a temporary file in the output's
+// folder, which replaces the output only once it is complete and on disk. An
+// output that exists and is not a regular file (a device, a FIFO) is written
+// in place instead, and never replaced.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "os_file.h"
+#include "status.h"
+
+namespace orbivane {
+
+class CatalogWriter {
+ public:
+  CatalogWriter() = default;
+  ~CatalogWriter();  // abandons an uncommitted file
+  CatalogWriter(const CatalogWriter&) = delete;
+  CatalogWriter& operator=(const CatalogWriter&) = delete;
+
+  Status Open(const std::string& path);
+  // Buffers the text; a write error is kept and reported by failed() and Commit.
+  void Write(std::string_view text) {
+    if (text.size() <= kBufferSize - used_) {
+      text.copy(buffer_ + used_, text.size());
+      used_ += text.size();
+    } else {
+      WriteSlow(text);
+    }
+  }
+  bool failed() const { return error_ != 0; }
+  // Flushes, syncs and closes the file and moves it into place.
+  Status Commit();
+  // Closes and deletes the temporary file; the output stays as it was.
+  void Abandon();
+
+ private:
+  void WriteSlow(std::string_view text);
+  void Flush();
+  Status WriteFailure() const;
+
+  static constexpr std::size_t kBufferSize = 64 * 1024;
+
+  std::string path_;        // the output as the user named it
+  std::string target_;      // the file that is replaced (links resolved)
+  std::string temporary_;   // empty when writing in place
+  OsFile file_;
+  int error_ = 0;
+  std::size_t used_ = 0;
+  char buffer_[kBufferSize];
+};
+
+}  // namespace orbivane

@@ -1,0 +1,87 @@
+// The conversion run behind Start: one pass over the source, one record per
+// selected line, then the run goes into the history.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "astorb_record.h"
+#include "catalog.h"
+#include "catalog_writer.h"
+#include "file_message.h"
+#include "line_reader.h"
+#include "os_file.h"
+#include "progress_ticker.h"
+#include "selection_cursor.h"
+
+namespace orbivane {
+
+namespace {
+
+// Writing the catalog over its own source would empty the source before it
+// is read.
+bool IsSameFile(const OsFile& source, const std::string& outputPath) {
+  FileInfo sourceInfo;
+  FileInfo outputInfo;
+  if (source.Info(sourceInfo) != 0 || StatPath(outputPath, outputInfo) != 0 || !outputInfo.exists) return false;
+  return sourceInfo.device == outputInfo.device && sourceInfo.inode == outputInfo.inode;
+}
+
+}  // namespace
+
+StartOutcome CCatalog::ConvertCatalog() {
+  const std::int32_t highest = m_filter.HighestNumber();
+  ProgressTicker progress(m_services, highest);
+
+  const auto refuse = [this](const std::string& message) {
+    m_services.MessageBox(message);
+    return StartOutcome{StartResult::kRunRefused};
+  };
+
+  OsFile source;
+  if (const int err = source.OpenForReading(m_strSourcePath); err != 0) {
+    return refuse(FileMessage("open", "source catalog", m_strSourcePath, err));
+  }
+  if (IsSameFile(source, m_strOutputPath)) {
+    return refuse("The catalog file \"" + m_strOutputPath +
+                  "\" is the source catalog itself; choose another name for the new catalog.");
+  }
+  CatalogWriter output;
+  if (Status opened = output.Open(m_strOutputPath); !opened) return refuse(opened.message());
+
+  LineReader reader(source);
+  SelectionCursor selection(m_filter);
+  StartOutcome outcome{StartResult::kConverted};
+  std::string record;
+  std::string_view line;
+  // Line n of the source is asteroid entry n; lines past the highest number
+  // are never read, and a source that ends early ends the run.
+  for (std::int64_t n = 1; n <= highest && reader.Next(line); ++n) {
+    progress.Line(n);
+    if (!selection.IsSelected(n)) continue;
+    if (outcome.records != 0) output.Write("\r\n");
+    ++outcome.records;
+    record.clear();
+    AppendCatalogRecord(line, record);
+    output.Write(record);
+    if (output.failed()) break;
+    if (outcome.records == kMaxRecords) {
+      m_services.MessageBox(kRecordCapMessage);
+      outcome.capped = true;
+      break;
+    }
+  }
+  if (reader.error() != 0) return refuse(FileMessage("read", "source catalog", m_strSourcePath, reader.error()));
+  if (Status committed = output.Commit(); !committed) return refuse(committed.message());
+
+  const LocalTime now = m_services.CurrentTime();
+  const Status recorded =
+      AppendHistory(MakeHistoryRecord(now, m_strOutputPath, m_strFilter, outcome.records));
+  if (!recorded) {
+    m_services.MessageBox("The catalog was written, but the run could not be added to the history. " +
+                          recorded.message());
+    outcome.result = StartResult::kNotRecorded;
+  }
+  return outcome;
+}
+
+}  // namespace orbivane

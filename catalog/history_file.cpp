@@ -1,0 +1,108 @@
+#include "history_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "file_message.h"
+#include "os_file.h"
+
+namespace orbivane {
+
+namespace {
+
+bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+template <std::size_t N>
+void FillSlot(char (&slot)[N], std::string_view text, bool keepEnd) {
+  std::memset(slot, 0, N);
+  if (text.size() > N - 1) {
+    if (keepEnd) {
+      text = text.substr(text.size() - (N - 1));
+      // Do not start inside a UTF-8 character.
+      while (!text.empty() && IsUtf8Continuation(text.front())) text.remove_prefix(1);
+    } else {
+      text = text.substr(0, N - 1);
+      while (!text.empty() && IsUtf8Continuation(text.back())) text.remove_suffix(1);
+    }
+  }
+  text.copy(slot, text.size());
+}
+
+}  // namespace
+
+HistoryRecord MakeHistoryRecord(const LocalTime& time, std::string_view catalogFile, std::string_view filter,
+                                int number) {
+  HistoryRecord record;
+  char text[64];
+  std::snprintf(text, sizeof text, "%d/%d/%d %02d:%02d:%02d", time.month, time.day, time.year, time.hour,
+                time.minute, time.second);
+  FillSlot(record.szDateTime, text, false);
+  FillSlot(record.szCatalogFile, catalogFile, true);
+  FillSlot(record.szFilter, filter, false);
+  std::snprintf(text, sizeof text, "%d", number);
+  FillSlot(record.szNumber, text, false);
+  return record;
+}
+
+std::string HistoryPath(const std::string& workDir) {
+#ifdef _WIN32
+  constexpr char kSeparator = '\\';
+  const bool endsWithSeparator = !workDir.empty() && (workDir.back() == '\\' || workDir.back() == '/');
+#else
+  constexpr char kSeparator = '/';
+  const bool endsWithSeparator = !workDir.empty() && workDir.back() == '/';
+#endif
+  return endsWithSeparator ? workDir + "history" : workDir + kSeparator + "history";
+}
+
+Status ReadHistoryFile(const std::string& path, std::vector<HistoryRecord>& records) {
+  records.clear();
+  OsFile file;
+  if (const int err = file.OpenForReading(path); err != 0) {
+    if (err == ENOENT) return Status::Ok();
+    return Status::Failure(FileMessage("read", "history file", path, err));
+  }
+  HistoryRecord record;
+  std::size_t filled = 0;
+  for (;;) {
+    int err = 0;
+    const std::ptrdiff_t n =
+        file.Read(reinterpret_cast<char*>(&record) + filled, kHistoryRecordSize - filled, err);
+    if (n < 0) return Status::Failure(FileMessage("read", "history file", path, err));
+    if (n == 0) return Status::Ok();  // a partial record at the end is not shown
+    filled += static_cast<std::size_t>(n);
+    if (filled == kHistoryRecordSize) {
+      records.push_back(record);
+      filled = 0;
+    }
+  }
+}
+
+Status AppendHistoryFile(const std::string& path, const HistoryRecord& record) {
+  OsFile file;
+  int err = file.OpenOrCreateForUpdate(path);
+  std::uint64_t size = 0;
+  if (err == 0) err = file.Size(size);
+  if (err == 0 && size % kHistoryRecordSize != 0) {
+    size -= size % kHistoryRecordSize;
+    err = file.Truncate(size);
+  }
+  if (err == 0) err = file.SeekToEnd();
+  if (err == 0) {
+    err = file.WriteAll(&record, kHistoryRecordSize);
+    // A record written in part would shift every later one: take it back.
+    if (err != 0) file.Truncate(size);
+  }
+  if (const int closeErr = file.Close(); err == 0) err = closeErr;
+  if (err != 0) return Status::Failure(FileMessage("write", "history file", path, err));
+  return Status::Ok();
+}
+
+Status DeleteHistoryFile(const std::string& path) {
+  const int err = RemoveFile(path);
+  if (err != 0 && err != ENOENT) return Status::Failure(FileMessage("delete", "history file", path, err));
+  return Status::Ok();
+}
+
+}  // namespace orbivane

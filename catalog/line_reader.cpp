@@ -1,0 +1,65 @@
+#include "line_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace orbivane {
+
+namespace {
+
+// Drops the CR before the LF and cuts to 999 characters. `length` is the
+// line's full length; only its first min(length, 1000) characters are at hand.
+std::string_view Finish(const char* text, std::size_t length) {
+  if (length > 0 && length <= kMaxLineLength + 1 && text[length - 1] == '\r') --length;
+  return std::string_view(text, std::min(length, kMaxLineLength));
+}
+
+}  // namespace
+
+bool LineReader::Fill() {
+  if (eof_ || error_ != 0) return false;
+  const std::ptrdiff_t n = file_.Read(buffer_, kBufferSize, error_);
+  if (n <= 0) {
+    eof_ = n == 0;
+    return false;
+  }
+  pos_ = buffer_;
+  end_ = buffer_ + n;
+  return true;
+}
+
+bool LineReader::Next(std::string_view& line) {
+  if (pos_ == end_ && !Fill()) return false;
+  const auto* lf = static_cast<const char*>(std::memchr(pos_, '\n', static_cast<std::size_t>(end_ - pos_)));
+  if (lf == nullptr) return NextSpanning(line);
+  line = Finish(pos_, static_cast<std::size_t>(lf - pos_));
+  pos_ = lf + 1;
+  return true;
+}
+
+bool LineReader::NextSpanning(std::string_view& line) {
+  std::size_t length = 0;  // the line's full length so far
+  for (;;) {
+    const auto* lf = static_cast<const char*>(std::memchr(pos_, '\n', static_cast<std::size_t>(end_ - pos_)));
+    const char* stop = lf != nullptr ? lf : end_;
+    const std::size_t chunk = static_cast<std::size_t>(stop - pos_);
+    if (length < sizeof spill_) std::memcpy(spill_ + length, pos_, std::min(chunk, sizeof spill_ - length));
+    length += chunk;
+    pos_ = stop;
+    if (lf != nullptr) {
+      ++pos_;
+      break;
+    }
+    if (!Fill()) {
+      if (error_ != 0) return false;
+      if (length == 0) return false;
+      // The last line has no LF; a CR at its very end stays part of it.
+      line = std::string_view(spill_, std::min(length, kMaxLineLength));
+      return true;
+    }
+  }
+  line = Finish(spill_, length);
+  return true;
+}
+
+}  // namespace orbivane

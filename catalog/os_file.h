@@ -1,0 +1,71 @@
+// A thin layer over the operating system's file calls. Every call reports the
+// system's error number (0 on success) so that callers can name the reason;
+// nothing here buffers, so what a call returns is what the system did.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace orbivane {
+
+// The system's text for an error number, e.g. "No space left on device".
+std::string SystemReason(int error);
+
+struct FileInfo {
+  bool exists = false;
+  bool regular = false;
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  unsigned mode = 0;  // permission bits
+};
+
+// Follows symbolic links; a missing file gives exists == false and error 0.
+int StatPath(const std::string& path, FileInfo& info);
+
+// An open file descriptor, closed when the object goes away.
+class OsFile {
+ public:
+  OsFile() = default;
+  ~OsFile();
+  OsFile(OsFile&& other) noexcept;
+  OsFile& operator=(OsFile&& other) noexcept;
+  OsFile(const OsFile&) = delete;
+  OsFile& operator=(const OsFile&) = delete;
+
+  // Opens for reading. A FIFO without a writer opens at once and reads as empty
+  // instead of blocking the program.
+  int OpenForReading(const std::string& path);
+  // Opens an existing file for writing without creating it; truncates when asked.
+  int OpenExistingForWriting(const std::string& path, bool truncate);
+  // Opens for reading and writing, creating the file when it is missing.
+  int OpenOrCreateForUpdate(const std::string& path);
+  // Creates a new file that must not exist yet.
+  int CreateExclusive(const std::string& path);
+
+  bool is_open() const { return fd_ >= 0; }
+
+  // Reads up to size bytes; returns the count (0 at the end) or -1 with error set.
+  std::ptrdiff_t Read(void* buffer, std::size_t size, int& error);
+  int WriteAll(const void* data, std::size_t size);
+  int Sync();
+  int Info(FileInfo& info) const;
+  int Size(std::uint64_t& size) const;
+  int Truncate(std::uint64_t size);
+  int SeekToEnd();
+  int SetMode(unsigned mode);
+  // Closes now and reports the close's own error (a delayed write error, say).
+  int Close();
+
+ private:
+  int fd_ = -1;
+};
+
+int RenameFile(const std::string& from, const std::string& to);
+// Deletes a file; a missing file gives ENOENT.
+int RemoveFile(const std::string& path);
+// The path with symbolic links resolved, or the path itself where that fails.
+std::string ResolvedPath(const std::string& path);
+int CurrentDirectory(std::string& directory);
+
+}  // namespace orbivane

@@ -1,0 +1,51 @@
+// The window-system services on a terminal: messages go to stderr, progress
+// is a bar on stderr when stderr is a terminal, and the history list is kept
+// in memory for printing.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "window_services.h"
+
+namespace orbivane {
+
+class ConsoleServices final : public WindowServices {
+ public:
+  explicit ConsoleServices(std::FILE* messages = stderr);
+  ~ConsoleServices() override;
+
+  using Row = std::array<std::string, 4>;
+  // The list as a window would show it, row 0 on top.
+  const std::vector<Row>& rows() const { return rows_; }
+  // Clears a progress line from the terminal before other output.
+  void EndProgress();
+
+  void PullTexts() override {}
+  void PushTexts() override {}
+  void ShowTotal(const std::string& text) override;
+  void MessageBox(const std::string& text) override;
+  void SetProgressRange(int lower, int upper) override;
+  void SetProgressPos(int pos) override;
+  void DeleteAllRows() override { rows_.clear(); }
+  void InsertRow(int row, const std::string& text) override;
+  void SetCell(int row, int column, const std::string& text) override;
+  LocalTime CurrentTime() override;
+
+ private:
+  bool DueForRedraw();
+  void Draw(const std::string& line);
+
+  std::FILE* messages_;
+  const bool terminal_;
+  bool drawn_ = false;
+  int lower_ = 0;
+  int upper_ = 0;
+  std::chrono::steady_clock::time_point lastDraw_{};
+  std::vector<Row> rows_;
+};
+
+}  // namespace orbivane

@@ -1,0 +1,135 @@
+// orbivane-cli: the catalog work of the desktop window, from a shell.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "catalog.h"
+#include "command_line.h"
+#include "console_services.h"
+#include "os_file.h"
+
+namespace orbivane {
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+void Complain(const std::string& text) { std::fprintf(stderr, "orbivane-cli: %s\n", text.c_str()); }
+
+std::string WorkDirOf(const CommandLine& line) {
+  if (const auto dir = line.Option("--workdir")) return *dir;
+  std::string cwd;
+  if (const int err = CurrentDirectory(cwd); err != 0) cwd = ".";
+  return cwd;
+}
+
+int Convert(const CommandLine& line) {
+  ConsoleServices console;
+  CCatalog catalog(console, WorkDirOf(line));
+  std::string cwd;
+  CurrentDirectory(cwd);
+  catalog.m_strSourcePath = *line.Option("--source");
+  catalog.m_strOutputPath = AbsolutePath(*line.Option("--output"), cwd);
+  catalog.m_strFilter = *line.Option("--filter");
+
+  const StartOutcome outcome = catalog.OnStart();
+  console.EndProgress();
+  switch (outcome.result) {
+    case StartResult::kConverted:
+    case StartResult::kNotRecorded:
+      std::printf("Wrote %d asteroid record%s to %s\n", outcome.records, outcome.records == 1 ? "" : "s",
+                  catalog.m_strOutputPath.c_str());
+      return outcome.result == StartResult::kConverted ? kExitOk : kExitFailure;
+    case StartResult::kEmptyFilter:
+      Complain("the filter is empty; nothing was converted");
+      return kExitFailure;
+    case StartResult::kNoRange:
+      Complain("the filter selects no asteroid; nothing was converted");
+      return kExitFailure;
+    case StartResult::kNoSource:
+      Complain("no source catalog given; nothing was converted");
+      return kExitFailure;
+    case StartResult::kNoOutput:
+      Complain("no output file given; nothing was converted");
+      return kExitFailure;
+    case StartResult::kFilterRefused:
+    case StartResult::kRunRefused:
+      return kExitFailure;  // the message is already on stderr
+  }
+  return kExitFailure;
+}
+
+int Count(const CommandLine& line) {
+  ConsoleServices console;
+  CCatalog catalog(console, ".");
+  catalog.m_strSourcePath = *line.Option("--source");
+  const Status counted = catalog.CountSourceRecords();
+  console.EndProgress();
+  if (!counted) {
+    std::fprintf(stderr, "%s\n", counted.message().c_str());
+    return kExitFailure;
+  }
+  std::printf("%d\n", catalog.m_nTotal);
+  return kExitOk;
+}
+
+int History(const CommandLine& line) {
+  ConsoleServices console;
+  CCatalog catalog(console, WorkDirOf(line));
+  const Status loaded = catalog.LoadHistory();
+  for (const ConsoleServices::Row& row : console.rows()) {
+    std::printf("%s\t%s\t%s\t%s\n", row[0].c_str(), row[1].c_str(), row[2].c_str(), row[3].c_str());
+  }
+  if (!loaded) {
+    std::fprintf(stderr, "%s\n", loaded.message().c_str());
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+int ClearHistory(const CommandLine& line) {
+  const Status deleted = DeleteHistoryFile(HistoryPath(WorkDirOf(line)));
+  if (!deleted) {
+    std::fprintf(stderr, "%s\n", deleted.message().c_str());
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+int Run(const std::vector<std::string>& args) {
+  std::string error;
+  const auto line = ParseCommandLine(args, error);
+  if (!line) {
+    Complain(error);
+    std::fputs(kUsage, stderr);
+    return kExitUsage;
+  }
+  if (line->command == "--help") {
+    std::fputs(kUsage, stdout);
+    return kExitOk;
+  }
+  if (line->command == "--version") {
+    std::puts("orbivane-cli 1.0.0.1");
+    return kExitOk;
+  }
+  if (line->command == "convert") return Convert(*line);
+  if (line->command == "count") return Count(*line);
+  if (line->command == "history") return History(*line);
+  return ClearHistory(*line);
+}
+
+}  // namespace
+}  // namespace orbivane
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const int status = orbivane::Run(args);
+  // Output that could not be written (a full disk, a closed pipe) is a failure too.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fprintf(stderr, "orbivane-cli: cannot write standard output: %s\n", std::strerror(errno));
+    return 1;
+  }
+  return status;
+}

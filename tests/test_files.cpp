@@ -1,0 +1,73 @@
+#include "test_files.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+
+namespace orbivane::testing {
+
+ScratchDir::ScratchDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "orbivane-test-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ec;
+  // Folders made read-only by a test must be writable again to be removed.
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ec)) {
+    if (entry.is_directory(ec)) std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                                             std::filesystem::perm_options::add, ec);
+  }
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+std::string ListDir(const std::string& path) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(path)) names.insert(entry.path().filename().string());
+  std::string list;
+  for (const std::string& name : names) list += (list.empty() ? "" : " ") + name;
+  return list;
+}
+
+std::string CurrentLine(int number, const std::string& name) {
+  // Hilda's line from the sample, with another number and name.
+  std::string line =
+      "   153 Hilda              E. Bowell        7.48  0.15 0.67 170.6 C       0   0   0   0   0   0 41013  936 "
+      "20070719 359.200297  40.354462 228.308071  7.829885 0.14111330   3.98907828 20070722 5.8E-02 -2.7E-04 "
+      "20070830 6.3E-02 20080829 8.3E-02 20150624 8.3E-02 20150624";
+  char numberText[16];
+  std::snprintf(numberText, sizeof numberText, "%6d", number);
+  line.replace(0, 6, numberText);
+  std::string field = name.substr(0, 18);
+  field.resize(18, ' ');
+  line.replace(7, 18, field);
+  return line;
+}
+
+std::string SampleFile(const std::string& name) { return std::string(ORBIVANE_TEST_DATA) + "/" + name; }
+
+}  // namespace orbivane::testing

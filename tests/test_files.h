@@ -1,0 +1,34 @@
+// Scratch folders and whole-file reads and writes for the tests.
+#pragma once
+
+#include <string>
+
+namespace orbivane::testing {
+
+// A fresh folder that is deleted with everything in it when the object goes.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+// Names in the folder, sorted.
+std::string ListDir(const std::string& path);
+
+// A source line of today's layout (267 characters) with the given fields.
+std::string CurrentLine(int number, const std::string& name);
+// The project's sample lines, by layout.
+std::string SampleFile(const std::string& name);
+
+}  // namespace orbivane::testing
