@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build and the tests need, if any is
+# missing. Run as root (or through sudo) on a fresh machine.
+set -euo pipefail
+
+packages=(
+  build-essential cmake            # g++ 12, make, CMake
+  libgtest-dev                     # GoogleTest
+  libwxgtk3.2-dev                  # wxWidgets 3.2 on GTK 3, for the desktop window
+  xvfb xauth                       # a display for the window's tests
+  clang libclang-rt-14-dev         # libFuzzer, for the fuzz targets
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=()
+  [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
