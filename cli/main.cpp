@@ -26,12 +26,16 @@ std::string WorkDirOf(const CommandLine& line) {
 }
 
 int Convert(const CommandLine& line) {
+  const std::string output = *line.Option("--output");
+  std::string cwd;
+  if (const int err = CurrentDirectory(cwd); err != 0 && !output.empty() && output.front() != '/') {
+    Complain("cannot tell the current directory: " + SystemReason(err));
+    return kExitFailure;
+  }
   ConsoleServices console;
   CCatalog catalog(console, WorkDirOf(line));
-  std::string cwd;
-  CurrentDirectory(cwd);
   catalog.m_strSourcePath = *line.Option("--source");
-  catalog.m_strOutputPath = AbsolutePath(*line.Option("--output"), cwd);
+  catalog.m_strOutputPath = AbsolutePath(output, cwd);
   catalog.m_strFilter = *line.Option("--filter");
 
   const StartOutcome outcome = catalog.OnStart();

@@ -1,0 +1,131 @@
+// Times orbivane-cli against `wc -l` and an awk script on the same warm file
+// and prints the ratios. Each command runs several times, interleaved with
+// the others; the fastest run of each counts (the least disturbed one).
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Measure {
+  double seconds = 1e30;
+  long maxRssKiB = 0;
+};
+
+// Runs argv with stdout to `out` (or /dev/null); returns time and peak memory.
+Measure RunOnce(const std::vector<std::string>& argv, const std::string& out) {
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int fd = open(out.empty() ? "/dev/null" : out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(fd, 1);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "bench: command failed: %s\n", argv[0].c_str());
+    std::exit(1);
+  }
+  return Measure{elapsed.count(), usage.ru_maxrss};
+}
+
+struct Job {
+  const char* label;
+  std::vector<std::string> argv;
+  std::string out;
+  Measure best;
+};
+
+std::string LastLinesFilter(long lines, int ranges) {
+  // `ranges` distinct ranges, all inside the last 100 lines.
+  const long first = lines - 99;
+  std::string filter;
+  int made = 0;
+  for (long a = first; a <= lines && made < ranges; ++a) {
+    for (long b = lines; b >= a && made < ranges; --b, ++made) {
+      filter += (made ? "," : "") + std::to_string(a) + "-" + std::to_string(b);
+    }
+  }
+  return filter;
+}
+
+long CountLines(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return 0;
+  long n = 0;
+  for (int c; (c = std::fgetc(f)) != EOF;) n += c == '\n';
+  std::fclose(f);
+  return n;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 7) {
+    std::fprintf(stderr, "usage: bench_runner CLI AWK_SCRIPT BIG_SOURCE SMALL_SOURCE SCRATCH_DIR REPEAT\n");
+    return 2;
+  }
+  const std::string cli = argv[1], awkScript = argv[2], big = argv[3], small = argv[4], scratch = argv[5];
+  const int repeat = std::max(1, std::atoi(argv[6]));
+  const long bigLines = CountLines(big);
+  const long smallLines = CountLines(small);
+  const std::string lastOne = LastLinesFilter(bigLines, 1);
+  const std::string lastThousand = LastLinesFilter(bigLines, 1000);
+  const std::string work = "--workdir=" + scratch;
+
+  std::vector<Job> jobs = {
+      {"wc -l", {"wc", "-l", big}, "", {}},
+      {"orbivane-cli count", {cli, "count", "--source", big}, "", {}},
+      {"convert, last 100 lines, 1 range", {cli, "convert", "--source", big, "--output", scratch + "/one.slc",
+        "--filter", lastOne, work}, "", {}},
+      {"convert, last 100 lines, 1000 ranges", {cli, "convert", "--source", big, "--output",
+        scratch + "/thousand.slc", "--filter", lastThousand, work}, "", {}},
+      {"awk, same conversion", {"awk", "-v", "FROM=" + std::to_string(bigLines - 99), "-v",
+        "TO=" + std::to_string(bigLines), "-f", awkScript, big}, scratch + "/awk.slc", {}},
+      {"convert on the small source", {cli, "convert", "--source", small, "--output", scratch + "/small.slc",
+        "--filter", LastLinesFilter(smallLines, 1), work}, "", {}},
+  };
+
+  RunOnce({"cat", big}, "");  // warm the page cache
+  for (int round = 0; round < repeat; ++round) {
+    for (Job& job : jobs) {
+      const Measure m = RunOnce(job.argv, job.out);
+      job.best.seconds = std::min(job.best.seconds, m.seconds);
+      job.best.maxRssKiB = std::max(job.best.maxRssKiB, m.maxRssKiB);
+    }
+  }
+
+  std::printf("Source: %ld lines (%s); small source: %ld lines. Best of %d runs each.\n\n", bigLines, big.c_str(),
+              smallLines, repeat);
+  std::printf("%-40s %10s %12s\n", "command", "seconds", "peak RSS KiB");
+  for (const Job& job : jobs) std::printf("%-40s %10.3f %12ld\n", job.label, job.best.seconds, job.best.maxRssKiB);
+
+  const double wc = jobs[0].best.seconds;
+  const auto ratio = [&](const char* what, double value, const char* target) {
+    std::printf("%-52s %6.2f   (target %s)\n", what, value, target);
+  };
+  std::printf("\n");
+  ratio("count / wc -l", jobs[1].best.seconds / wc, "<= 1.1");
+  ratio("worst conversion, 1 range / wc -l", jobs[2].best.seconds / wc, "<= 1.5");
+  ratio("worst conversion, 1000 ranges / 1 range", jobs[3].best.seconds / jobs[2].best.seconds, "<= 1.10");
+  ratio("awk conversion / wc -l", jobs[4].best.seconds / wc, "baseline");
+  ratio("awk conversion / orbivane-cli conversion", jobs[4].best.seconds / jobs[2].best.seconds, "baseline");
+  std::printf("%-52s %6.2f   (target: same within 1 MiB)\n", "peak RSS, big minus small source, MiB",
+              static_cast<double>(jobs[2].best.maxRssKiB - jobs[5].best.maxRssKiB) / 1024.0);
+  return 0;
+}
