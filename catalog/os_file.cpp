@@ -46,6 +46,17 @@ int OpenPath(const std::string& path, int flags, int mode = 0666) {
 }
 #endif
 
+// The open was non-blocking only so that a FIFO cannot hang it; reads and
+// writes block as usual.
+void ClearNonBlocking(int fd) {
+#ifdef _WIN32
+  (void)fd;
+#else
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+#endif
+}
+
 void FillInfo(const struct stat& st, FileInfo& info) {
   info.exists = true;
   info.regular = S_ISREG(st.st_mode);
@@ -93,10 +104,7 @@ OsFile& OsFile::operator=(OsFile&& other) noexcept {
 int OsFile::OpenForReading(const std::string& path) {
   fd_ = OpenPath(path, O_RDONLY | O_NONBLOCK);
   if (fd_ < 0) return errno;
-#ifndef _WIN32
-  const int flags = ::fcntl(fd_, F_GETFL);
-  if (flags >= 0) ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
-#endif
+  ClearNonBlocking(fd_);
   return 0;
 }
 
@@ -105,10 +113,7 @@ int OsFile::OpenExistingForWriting(const std::string& path, bool truncate) {
   // hanging the program.
   fd_ = OpenPath(path, O_WRONLY | O_NONBLOCK | (truncate ? O_TRUNC : 0));
   if (fd_ < 0) return errno;
-#ifndef _WIN32
-  const int flags = ::fcntl(fd_, F_GETFL);
-  if (flags >= 0) ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
-#endif
+  ClearNonBlocking(fd_);
   return 0;
 }
 
