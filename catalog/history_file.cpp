@@ -94,7 +94,13 @@ Status AppendHistoryFile(const std::string& path, const HistoryRecord& record) {
     // A record written in part would shift every later one: take it back.
     if (err != 0) file.Truncate(size);
   }
-  if (const int closeErr = file.Close(); err == 0) err = closeErr;
+  if (const int closeErr = file.Close(); err == 0 && closeErr != 0) {
+    err = closeErr;
+    // The record may be in the file although its close failed. It is reported
+    // as not stored and gets no row, so take it back: file and list agree.
+    OsFile again;
+    if (again.OpenExistingForWriting(path, false) == 0) again.Truncate(size);
+  }
   if (err != 0) return Status::Failure(FileMessage("write", "history file", path, err));
   return Status::Ok();
 }

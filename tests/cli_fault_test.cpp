@@ -112,7 +112,7 @@ TEST_F(CliFaultTest, HistoryFailuresAreReportedAndTheProgramCarriesOn) {
   EXPECT_EQ(denied.status, 1);
   EXPECT_EQ(denied.err, "Cannot read history file \"" + path + "\": Permission denied\n");
 
-  for (const char* call : {"open", "lseek", "write"}) {
+  for (const char* call : {"open", "lseek", "write", "close"}) {
     SCOPED_TRACE(call);
     const CliResult full = Convert({FaultEnvironment(call, "/history", 1, ENOSPC, report_)});
     EXPECT_TRUE(Fired());

@@ -183,6 +183,7 @@ TEST_F(FailureInjectionTest, AFailedHistoryAppendKeepsTheCatalogTheFileAndTheLis
       {"lseek", EIO, 0, "Input/output error"},
       {"write", ENOSPC, 0, "No space left on device"},
       {"write", ENOSPC, kFaultPartial, "No space left on device"},  // half a record reached the disk
+      {"close", EIO, 0, "Input/output error"},  // the whole record reached the file before close failed
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.call);
