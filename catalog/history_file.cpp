@@ -19,11 +19,12 @@ void FillSlot(char (&slot)[N], std::string_view text, bool keepEnd) {
   if (text.size() > N - 1) {
     if (keepEnd) {
       text = text.substr(text.size() - (N - 1));
-      // Do not start inside a UTF-8 character.
-      while (!text.empty() && IsUtf8Continuation(text.front())) text.remove_prefix(1);
+      // Do not start inside a UTF-8 character. A character has at most three
+      // continuation bytes; a longer run is not UTF-8 and is kept as it is.
+      for (int i = 0; i < 3 && !text.empty() && IsUtf8Continuation(text.front()); ++i) text.remove_prefix(1);
     } else {
       text = text.substr(0, N - 1);
-      while (!text.empty() && IsUtf8Continuation(text.back())) text.remove_suffix(1);
+      for (int i = 0; i < 3 && !text.empty() && IsUtf8Continuation(text.back()); ++i) text.remove_suffix(1);
     }
   }
   text.copy(slot, text.size());
