@@ -16,3 +16,6 @@ echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 cmake --preset sanitize
 cmake --build --preset sanitize -j "$jobs"
 ctest --preset sanitize -j "$jobs"
+
+echo "== Fuzzing: each libFuzzer target for ${FUZZ_SECONDS:-60} s"
+bash fuzz/run.sh "${FUZZ_SECONDS:-60}"
