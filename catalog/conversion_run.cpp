@@ -26,6 +26,24 @@ bool IsSameFile(const OsFile& source, const std::string& outputPath) {
   return sourceInfo.device == outputInfo.device && sourceInfo.inode == outputInfo.inode;
 }
 
+// The catalog written over the history file would be cut and mixed with the
+// run's record by the append that follows. Two paths name one file when both
+// exist as the same file, or when neither exists and their folders resolve
+// to the same folder and their names are equal.
+bool IsSamePlace(const std::string& a, const std::string& b) {
+  FileInfo infoA;
+  FileInfo infoB;
+  if (StatPath(a, infoA) != 0 || StatPath(b, infoB) != 0) return false;
+  if (infoA.exists != infoB.exists) return false;
+  if (infoA.exists) return infoA.device == infoB.device && infoA.inode == infoB.inode;
+  const auto place = [](const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    return ResolvedPath(folder) + "/" + path.substr(slash == std::string::npos ? 0 : slash + 1);
+  };
+  return place(a) == place(b);
+}
+
 }  // namespace
 
 StartOutcome CCatalog::ConvertCatalog() {
@@ -44,6 +62,10 @@ StartOutcome CCatalog::ConvertCatalog() {
   if (IsSameFile(source, m_strOutputPath)) {
     return refuse("The catalog file \"" + m_strOutputPath +
                   "\" is the source catalog itself; choose another name for the new catalog.");
+  }
+  if (IsSamePlace(m_strOutputPath, HistoryFilePath())) {
+    return refuse("The catalog file \"" + m_strOutputPath +
+                  "\" is the history file; choose another name for the new catalog.");
   }
   CatalogWriter output;
   if (Status opened = output.Open(m_strOutputPath); !opened) return refuse(opened.message());

@@ -274,6 +274,47 @@ TEST_F(HostileInputTest, AHistoryThatIsAFifoIsReportedAndTheProgramGoesOn) {
   EXPECT_TRUE(services_.rows.empty());
 }
 
+// The history file as the output: the catalog would be cut back to a whole
+// number of 500-byte records and get the run's record behind it, and the
+// earlier runs would be gone, all reported as success.
+TEST_F(HostileInputTest, AnOutputThatIsTheHistoryFileIsRefused) {
+  WriteFile(dir_ / "astorb.dat", Source(6));
+  ASSERT_EQ(::mkdir((dir_ / "sub").c_str(), 0755), 0);
+  const std::string history = dir_ / "history";
+  const struct {
+    const char* name;
+    bool historyExists;
+    std::string output;
+  } kCases[] = {
+      {"the history's own path", true, history},
+      {"the path before the first run", false, history},
+      {"a path through another folder", false, dir_ / "sub/../history"},
+      {"a link to the history", true, dir_ / "link.slc"},
+  };
+  ASSERT_EQ(::symlink(history.c_str(), (dir_ / "link.slc").c_str()), 0);
+  for (const auto& c : kCases) {
+    ::unlink(history.c_str());
+    const std::string before = c.historyExists ? std::string(500, 'h') : "";
+    if (c.historyExists) WriteFile(history, before);
+    EXPECT_EQ(Start("1-6", dir_ / "astorb.dat", c.output).result, StartResult::kRunRefused) << c.name;
+    EXPECT_EQ(services_.messages, std::vector<std::string>{"The catalog file \"" + c.output +
+                                                           "\" is the history file; choose another name for the new catalog."})
+        << c.name;
+    EXPECT_EQ(FileExists(history), c.historyExists) << c.name;
+    if (c.historyExists) {
+      EXPECT_EQ(ReadFile(history), before) << c.name;
+    }
+  }
+  // A catalog beside it, named otherwise, is fine.
+  EXPECT_EQ(Start("1-6", dir_ / "astorb.dat", dir_ / "history.slc").result, StartResult::kConverted);
+
+  const testing::CliResult cli =
+      RunCli({"convert", "--source", "astorb.dat", "--output", "history", "--filter", "1-6"}, dir_.path());
+  EXPECT_EQ(cli.status, 1);
+  EXPECT_EQ(cli.err, "The catalog file \"" + history +
+                         "\" is the history file; choose another name for the new catalog.\n");
+}
+
 TEST(HostileCliTest, CountsAndConvertsOddSourcesFromTheShell) {
   ScratchDir dir;
   WriteFile(dir / "empty.dat", "");
