@@ -147,6 +147,7 @@ TEST_F(FailureInjectionTest, AFailedSourceReadRefusesTheRun) {
       {"read", EIO, "Cannot read source catalog \"" + source + "\": Input/output error"},
       {"open", EACCES, "Cannot open source catalog \"" + source + "\": Permission denied"},
   };
+  int injected = 0;
   for (const auto& c : kCases) {
     for (long n = 1;; ++n) {
       SCOPED_TRACE(std::string(c.call) + " number " + std::to_string(n));
@@ -156,6 +157,7 @@ TEST_F(FailureInjectionTest, AFailedSourceReadRefusesTheRun) {
       const long fired = orbivane_fault_fired();
       orbivane_fault_disarm();
       if (fired == 0) break;
+      ++injected;
       EXPECT_EQ(outcome.result, StartResult::kRunRefused);
       EXPECT_EQ(services_.messages, std::vector<std::string>{c.message});
       ASSERT_EQ(ReadFile(dir_ / "out.slc"), kPrevious);
@@ -165,6 +167,7 @@ TEST_F(FailureInjectionTest, AFailedSourceReadRefusesTheRun) {
     WriteFile(dir_ / "out.slc", kPrevious);
     WriteFile(dir_ / "history", history_);
   }
+  std::printf("[ figures  ] %d source open and read faults injected\n", injected);
 }
 
 TEST_F(FailureInjectionTest, AFailedHistoryAppendKeepsTheCatalogTheFileAndTheList) {
