@@ -1,0 +1,240 @@
+#include "catalog_dlg.h"
+
+#include <wx/accel.h>
+#include <wx/app.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/textctrl.h>
+#include <wx/utils.h>
+
+#include "about_dlg.h"
+#include "browser.h"
+#include "file_presets.h"
+#include "help_dlg.h"
+#include "help_text.h"
+#include "os_file.h"
+#include "resource_ids.h"
+#include "resources.h"
+#include "ui_texts.h"
+#include "web_addresses.h"
+
+namespace orbivane {
+
+namespace {
+
+std::string StartDirectory() {
+  std::string directory;
+  if (CurrentDirectory(directory) != 0) directory = ".";
+  return directory;
+}
+
+// "All files" is "*.*" on Windows; elsewhere a name need not have a dot.
+#ifdef _WIN32
+#define ORBIVANE_ALL_FILES "*.*"
+#else
+#define ORBIVANE_ALL_FILES "*"
+#endif
+constexpr const char* kSourceWildcard = "Source Catalogs (*.dat)|*.dat|All Files (*.*)|" ORBIVANE_ALL_FILES;
+constexpr const char* kOutputWildcard = "Skyloom Catalogs (*.slc)|*.slc|All Files (*.*)|" ORBIVANE_ALL_FILES;
+constexpr const char* kOutputExtension = "slc";
+
+// The full path chosen in a dialog that answered OK. A dialog answered
+// without being shown (as the toolkit's test hooks do) keeps the path only
+// in its portable part, not in the native chooser.
+std::string ChosenPath(const wxFileDialog& dialog) {
+  wxString path = dialog.GetPath();
+  if (path.empty()) path = dialog.wxFileDialogBase::GetPath();
+  return path.utf8_string();
+}
+
+}  // namespace
+
+CCatalogDlg::CCatalogDlg(wxWindow* parent)
+    : CPatternDlg(IDD_MAIN, parent, wxString::FromUTF8(kAppTitle), wxSize(377, 246), true),
+      m_catalog(*this, StartDirectory()),
+      m_hIcon(LoadAppIcons()) {
+  CreateControls();
+  CreateHistoryColumns();
+  SetIcons(m_hIcon);
+  SetUpAboutCommand();
+  BindCommands();
+  m_editSource->SetFocus();
+}
+
+CCatalogDlg::~CCatalogDlg() = default;
+
+void CCatalogDlg::OnInitDialog() {
+  if (const Status loaded = m_catalog.LoadHistory(); !loaded) MessageBox(loaded.message());
+}
+
+void CCatalogDlg::BindCommand(int id, void (CCatalogDlg::*command)()) {
+  Bind(
+      wxEVT_BUTTON,
+      [this, command](wxCommandEvent&) {
+        if (!m_bBusy) (this->*command)();
+      },
+      id);
+}
+
+void CCatalogDlg::BindCommands() {
+  BindCommand(IDC_BROWSE_SOURCE, &CCatalogDlg::OnBrowseSource);
+  BindCommand(IDC_BROWSE_OUTPUT, &CCatalogDlg::OnBrowseOutput);
+  BindCommand(IDC_START, &CCatalogDlg::OnStart);
+  BindCommand(IDC_CLEAR_HISTORY, &CCatalogDlg::OnClearHistory);
+  BindCommand(IDC_HELP_BUTTON, &CCatalogDlg::OnHelpButton);
+  BindCommand(IDC_DOWNLOAD_CATALOGS, &CCatalogDlg::OnDownloadCatalogs);
+  Bind(wxEVT_BUTTON, &CCatalogDlg::OnEndButton, this, IDOK);
+  Bind(wxEVT_BUTTON, &CCatalogDlg::OnEndButton, this, IDCANCEL);
+  Bind(wxEVT_CLOSE_WINDOW, &CCatalogDlg::OnCloseWindow, this);
+  Bind(wxEVT_INIT_DIALOG, [this](wxInitDialogEvent& event) {
+    OnInitDialog();
+    event.Skip();
+  });
+  // F1, the help key.
+  Bind(wxEVT_MENU, [this](wxCommandEvent&) {
+    if (!m_bBusy) OnHelpButton();
+  }, ID_HELP);
+  Bind(
+      wxEVT_MENU, [this](wxCommandEvent& event) { OnSysCommand(static_cast<unsigned>(event.GetId())); },
+      IDM_ABOUTBOX, IDM_ABOUTBOX + 0xF);
+}
+
+void CCatalogDlg::SetUpAboutCommand() {
+#ifdef __WXMSW__
+  if (wxMenu* systemMenu = MSWGetSystemMenu()) {
+    systemMenu->AppendSeparator();
+    systemMenu->Append(IDM_ABOUTBOX, wxString::FromUTF8(kAboutMenuText));
+  }
+  wxAcceleratorEntry keys[] = {{wxACCEL_NORMAL, WXK_F1, ID_HELP}};
+#else
+  // The window menu of these desktops cannot take an item, so About is on
+  // the background's context menu and on Alt+A, which no edit field uses.
+  Bind(wxEVT_CONTEXT_MENU, &CCatalogDlg::OnContextMenu, this);
+  wxAcceleratorEntry keys[] = {{wxACCEL_NORMAL, WXK_F1, ID_HELP}, {wxACCEL_ALT, 'A', IDM_ABOUTBOX}};
+#endif
+  SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(keys)), keys));
+}
+
+#ifdef __WXMSW__
+WXLRESULT CCatalogDlg::MSWWindowProc(WXUINT message, WXWPARAM wParam, WXLPARAM lParam) {
+  constexpr WXUINT kSysCommand = 0x0112;  // WM_SYSCOMMAND
+  if (message == kSysCommand && IsAboutCommand(static_cast<unsigned>(wParam))) {
+    OnSysCommand(static_cast<unsigned>(wParam));
+    return 0;
+  }
+  return CPatternDlg::MSWWindowProc(message, wParam, lParam);
+}
+#endif
+
+std::unique_ptr<wxMenu> CCatalogDlg::MakeAboutMenu() const {
+  auto menu = std::make_unique<wxMenu>();
+  menu->Append(IDM_ABOUTBOX, wxString::FromUTF8(kAboutMenuText));
+  return menu;
+}
+
+void CCatalogDlg::OnContextMenu(wxContextMenuEvent& event) {
+  // Only the background: the edit fields keep their own menus.
+  if (event.GetEventObject() != this || m_bBusy) {
+    event.Skip();
+    return;
+  }
+  std::unique_ptr<wxMenu> menu = MakeAboutMenu();
+  PopupMenu(menu.get());
+}
+
+void CCatalogDlg::OnSysCommand(unsigned id) {
+  if (IsAboutCommand(id) && !m_bBusy) OpenAboutBox();
+}
+
+void CCatalogDlg::OpenAboutBox() {
+  CAboutDlg about(this);
+  about.ShowModal();
+}
+
+void CCatalogDlg::OnEndButton(wxCommandEvent& event) {
+  if (m_bBusy) return;
+  event.Skip();  // the dialog's own Exit and Cancel handling
+}
+
+void CCatalogDlg::OnCloseWindow(wxCloseEvent& event) {
+  if (m_bBusy && event.CanVeto()) {
+    event.Veto();
+    return;
+  }
+  event.Skip();
+}
+
+void CCatalogDlg::RunBusy(const std::function<void()>& work) {
+  wxWindow* const focus = wxWindow::FindFocus();
+  struct BusyFlag {
+    bool& flag;
+    explicit BusyFlag(bool& f) : flag(f) { flag = true; }
+    ~BusyFlag() { flag = false; }
+  } busy(m_bBusy);
+  {
+    wxBusyCursor cursor;
+    wxWindowDisabler disabler;
+    m_repaint.Reset();
+    work();
+  }
+  if (focus != nullptr && wxGetTopLevelParent(focus) == this) focus->SetFocus();
+}
+
+void CCatalogDlg::RepaintIfDue() {
+  if (!m_bBusy || !m_repaint.Due()) return;
+  ++m_nRepaints;
+  // Input to the disabled windows is dropped, so only painting happens here.
+  if (wxTheApp != nullptr) wxTheApp->Yield(true);
+}
+
+void CCatalogDlg::OnStart() {
+  RunBusy([this] { (void)m_catalog.OnStart(); });
+}
+
+void CCatalogDlg::OnClearHistory() { m_catalog.OnClearHistory(); }
+
+void CCatalogDlg::OnBrowseSource() {
+  PullTexts();  // keeps the filter typed so far
+  const wxFileName preset(wxString::FromUTF8(SourcePresetName(m_catalog.m_strWorkDir)));
+  wxFileDialog dialog(this, "Open", preset.GetPath(), preset.GetFullName(), kSourceWildcard, wxFD_OPEN);
+  if (dialog.ShowModal() == wxID_CANCEL) return;
+  m_catalog.m_strSourcePath = ChosenPath(dialog);
+  PushTexts();
+  // An unreadable source shows the Total 0; Start then says why.
+  RunBusy([this] { (void)m_catalog.CountSourceRecords(); });
+}
+
+void CCatalogDlg::OnBrowseOutput() {
+  PullTexts();
+  const std::string presetName = OutputPresetName(m_catalog.m_strWorkDir, CurrentTime());
+  // The extension is shown from the start, so that the dialog's question
+  // about replacing a file concerns the file that will be written.
+  const wxFileName preset(wxString::FromUTF8(WithDefaultExtension(presetName, kOutputExtension)));
+  wxFileDialog dialog(this, "Save As", preset.GetPath(), preset.GetFullName(), kOutputWildcard,
+                      wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+  if (dialog.ShowModal() == wxID_CANCEL) return;
+  const std::string chosen = ChosenPath(dialog);
+  const std::string path = WithDefaultExtension(chosen, kOutputExtension);
+  if (path != chosen && wxFileName::Exists(wxString::FromUTF8(path)) && !ConfirmReplace(wxString::FromUTF8(path))) {
+    return;
+  }
+  m_catalog.m_strOutputPath = path;
+  PushTexts();
+}
+
+bool CCatalogDlg::ConfirmReplace(const wxString& path) {
+  return wxMessageBox(path + " already exists.\nDo you want to replace it?", wxString::FromUTF8(kAppTitle),
+                      wxYES_NO | wxICON_EXCLAMATION, this) == wxYES;
+}
+
+void CCatalogDlg::OnHelpButton() {
+  CHelpDlg help(this);
+  help.m_strHelpText = HelpText();
+  help.ShowModal();
+}
+
+void CCatalogDlg::OnDownloadCatalogs() { OpenUrlInBrowser(kCompiledCatalogsUrl); }
+
+}  // namespace orbivane

@@ -1,0 +1,111 @@
+// The main window (template IDD_MAIN): it shows the catalog's texts, the
+// progress bar and the history list, turns button presses into the catalog's
+// commands, and gives the catalog the window services it runs on.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <wx/iconbndl.h>
+#include <wx/menu.h>
+
+#include "catalog.h"
+#include "pattern_dlg.h"
+#include "repaint_throttle.h"
+#include "window_services.h"
+
+class wxButton;
+class wxCloseEvent;
+class wxCommandEvent;
+class wxContextMenuEvent;
+class wxGauge;
+class wxListCtrl;
+class wxStaticText;
+class wxTextCtrl;
+
+namespace orbivane {
+
+class CCatalogDlg : public CPatternDlg, public WindowServices {
+ public:
+  // Captures the current directory as the folder of the `history` file.
+  explicit CCatalogDlg(wxWindow* parent = nullptr);
+  ~CCatalogDlg() override;
+
+  // Loads the history into the list; a failure is shown, not fatal.
+  void OnInitDialog();
+
+  // The commands of the buttons. None starts while another one's work runs.
+  void OnBrowseSource();
+  void OnBrowseOutput();
+  void OnStart();
+  void OnClearHistory();
+  void OnHelpButton();
+  void OnDownloadCatalogs();
+  // A system-menu (or About menu) command; ids 0x0010 to 0x001F open About.
+  void OnSysCommand(unsigned id);
+
+  // The menu offered on the dialog's background where the window menu
+  // cannot take the About item.
+  std::unique_ptr<wxMenu> MakeAboutMenu() const;
+
+  // True while a conversion run or a line count is working.
+  bool IsBusy() const { return m_bBusy; }
+  // Times the window was let paint during work, since construction.
+  int RepaintCount() const { return m_nRepaints; }
+
+  CCatalog m_catalog;
+  const wxIconBundle m_hIcon;
+
+  // WindowServices.
+  void PullTexts() override;
+  void PushTexts() override;
+  void ShowTotal(const std::string& text) override;
+  void MessageBox(const std::string& text) override;
+  void SetProgressRange(int lower, int upper) override;
+  void SetProgressPos(int pos) override;
+  void DeleteAllRows() override;
+  void InsertRow(int row, const std::string& text) override;
+  void SetCell(int row, int column, const std::string& text) override;
+  LocalTime CurrentTime() override;
+
+  bool TransferDataToWindow() override;
+  bool TransferDataFromWindow() override;
+
+ private:
+  void CreateControls();
+  void CreateHistoryColumns();
+  void BindCommands();
+  void SetUpAboutCommand();
+
+  // Runs `work` with all input to the program's windows refused, letting
+  // the progress bar and the Total repaint now and then.
+  void RunBusy(const std::function<void()>& work);
+  void RepaintIfDue();
+  // Binds a button to a command that is ignored while work runs.
+  void BindCommand(int id, void (CCatalogDlg::*command)());
+
+  void OnEndButton(wxCommandEvent& event);
+  void OnCloseWindow(wxCloseEvent& event);
+  void OnContextMenu(wxContextMenuEvent& event);
+  void OpenAboutBox();
+  bool ConfirmReplace(const wxString& path);
+
+#ifdef __WXMSW__
+  WXLRESULT MSWWindowProc(WXUINT message, WXWPARAM wParam, WXLPARAM lParam) override;
+#endif
+
+  wxTextCtrl* m_editSource = nullptr;
+  wxStaticText* m_total = nullptr;
+  wxTextCtrl* m_editFilter = nullptr;
+  wxTextCtrl* m_editOutput = nullptr;
+  wxGauge* m_progress = nullptr;
+  wxListCtrl* m_history = nullptr;
+
+  int m_nProgressLower = 0;
+  bool m_bBusy = false;
+  int m_nRepaints = 0;
+  RepaintThrottle m_repaint;
+};
+
+}  // namespace orbivane

@@ -1,0 +1,63 @@
+// The controls of the main window, in template order: the order is also the
+// tab order, and every rectangle is in dialog units.
+#include <wx/button.h>
+#include <wx/gauge.h>
+#include <wx/listctrl.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "catalog_dlg.h"
+#include "resource_ids.h"
+
+namespace orbivane {
+
+namespace {
+
+wxTextCtrl* AddEdit(wxWindow* parent, int id, const wxRect& rect, long style) {
+  return new wxTextCtrl(parent, id, wxEmptyString, rect.GetPosition(), rect.GetSize(), style | wxBORDER_SIMPLE);
+}
+
+wxButton* AddButton(wxWindow* parent, int id, const wxString& text, const wxRect& rect) {
+  return new wxButton(parent, id, text, rect.GetPosition(), rect.GetSize());
+}
+
+void AddGroupBox(wxWindow* parent, const wxString& text, const wxRect& rect) {
+  new wxStaticBox(parent, IDC_STATIC, text, rect.GetPosition(), rect.GetSize());
+}
+
+}  // namespace
+
+void CCatalogDlg::CreateControls() {
+  m_editSource = AddEdit(this, IDC_SOURCE, DluRect(13, 20, 260, 12), wxTE_READONLY);
+  AddButton(this, IDC_BROWSE_SOURCE, "...", DluRect(277, 20, 22, 13));
+  AddLabel("Total :", DluRect(307, 23, 21, 9), wxALIGN_LEFT, LabelGrowth::kLeftward);
+  m_total = AddStaticField(IDC_TOTAL, DluRect(330, 21, 31, 12), wxALIGN_RIGHT);
+  m_editFilter = AddEdit(this, IDC_FILTER, DluRect(49, 65, 313, 12), 0);
+  m_editOutput = AddEdit(this, IDC_OUTPUT, DluRect(49, 86, 286, 12), wxTE_READONLY);
+  AddButton(this, IDC_BROWSE_OUTPUT, "...", DluRect(340, 86, 22, 13));
+  AddButton(this, IDC_START, "&Start", DluRect(13, 105, 31, 14));
+  const wxRect historyRect = DluRect(7, 141, 363, 75);
+  m_history = new wxListCtrl(this, IDC_HISTORY, historyRect.GetPosition(), historyRect.GetSize(),
+                             wxLC_REPORT | wxLC_NO_SORT_HEADER | wxBORDER_SIMPLE);
+  AddButton(this, IDC_CLEAR_HISTORY, "Clear &History", DluRect(7, 225, 50, 14));
+  AddButton(this, IDC_HELP_BUTTON, "&Help", DluRect(66, 225, 50, 14));
+  AddButton(this, IDC_DOWNLOAD_CATALOGS, "&Download compiled catalogs...", DluRect(124, 225, 115, 14));
+  AddButton(this, IDOK, "E&xit", DluRect(320, 225, 50, 14))->SetDefault();
+  AddGroupBox(this, "Source Catalog", DluRect(7, 7, 363, 36));
+  AddGroupBox(this, "New Skyloom Catalog", DluRect(7, 52, 363, 75));
+  AddLabel("File name :", DluRect(13, 88, 35, 9), wxALIGN_LEFT, LabelGrowth::kLeftward);
+  const wxRect progressRect = DluRect(49, 111, 312, 9);
+  m_progress = new wxGauge(this, IDC_PROGRESS, 100, progressRect.GetPosition(), progressRect.GetSize(),
+                           wxGA_HORIZONTAL | wxGA_SMOOTH);
+  AddLabel("Filter :", DluRect(28, 68, 20, 9), wxALIGN_LEFT, LabelGrowth::kLeftward);
+}
+
+void CCatalogDlg::CreateHistoryColumns() {
+  m_history->InsertColumn(0, "Date/Time", wxLIST_FORMAT_LEFT, 130);
+  m_history->InsertColumn(1, "Catalog File", wxLIST_FORMAT_LEFT, 300);
+  m_history->InsertColumn(2, "Filter", wxLIST_FORMAT_LEFT, 300);
+  m_history->InsertColumn(3, "Number", wxLIST_FORMAT_LEFT, 70);
+}
+
+}  // namespace orbivane

@@ -1,0 +1,77 @@
+// The window services the catalog runs on, provided by the main window's
+// controls.
+#include <algorithm>
+
+#include <wx/datetime.h>
+#include <wx/gauge.h>
+#include <wx/listctrl.h>
+#include <wx/msgdlg.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "catalog_dlg.h"
+#include "ui_texts.h"
+
+namespace orbivane {
+
+void CCatalogDlg::PullTexts() {
+  m_catalog.m_strFilter = m_editFilter->GetValue().utf8_string();
+  m_catalog.m_strOutputPath = m_editOutput->GetValue().utf8_string();
+  m_catalog.m_strSourcePath = m_editSource->GetValue().utf8_string();
+  m_catalog.m_strTotal = m_total->GetLabelText().utf8_string();
+}
+
+void CCatalogDlg::PushTexts() {
+  m_editFilter->ChangeValue(wxString::FromUTF8(m_catalog.m_strFilter));
+  m_editOutput->ChangeValue(wxString::FromUTF8(m_catalog.m_strOutputPath));
+  m_editSource->ChangeValue(wxString::FromUTF8(m_catalog.m_strSourcePath));
+  m_total->SetLabelText(wxString::FromUTF8(m_catalog.m_strTotal));
+}
+
+bool CCatalogDlg::TransferDataToWindow() {
+  PushTexts();
+  return CPatternDlg::TransferDataToWindow();
+}
+
+bool CCatalogDlg::TransferDataFromWindow() {
+  PullTexts();
+  return CPatternDlg::TransferDataFromWindow();
+}
+
+void CCatalogDlg::ShowTotal(const std::string& text) {
+  const wxString shown = wxString::FromUTF8(text);
+  if (m_total->GetLabelText() != shown) m_total->SetLabelText(shown);
+  RepaintIfDue();
+}
+
+void CCatalogDlg::MessageBox(const std::string& text) {
+  wxMessageBox(wxString::FromUTF8(text), wxString::FromUTF8(kAppTitle), wxOK | wxICON_EXCLAMATION, this);
+}
+
+void CCatalogDlg::SetProgressRange(int lower, int upper) {
+  m_nProgressLower = lower;
+  m_progress->SetRange(std::max(upper - lower, 1));
+  m_progress->SetValue(0);
+}
+
+void CCatalogDlg::SetProgressPos(int pos) {
+  m_progress->SetValue(std::clamp(pos - m_nProgressLower, 0, m_progress->GetRange()));
+  RepaintIfDue();
+}
+
+void CCatalogDlg::DeleteAllRows() { m_history->DeleteAllItems(); }
+
+void CCatalogDlg::InsertRow(int row, const std::string& text) {
+  m_history->InsertItem(row, wxString::FromUTF8(text));
+}
+
+void CCatalogDlg::SetCell(int row, int column, const std::string& text) {
+  m_history->SetItem(row, column, wxString::FromUTF8(text));
+}
+
+LocalTime CCatalogDlg::CurrentTime() {
+  const wxDateTime::Tm now = wxDateTime::Now().GetTm();
+  return LocalTime{now.year, static_cast<int>(now.mon) + 1, now.mday, now.hour, now.min, now.sec};
+}
+
+}  // namespace orbivane

@@ -1,0 +1,51 @@
+// Identifiers of the dialogs, controls and commands. The numbers are those of
+// the program's dialog templates; the standard OK, Cancel and Help commands
+// use the toolkit's own ids so that Enter, Escape and the close box behave as
+// on every other dialog of the desktop.
+#pragma once
+
+#include <wx/defs.h>
+
+namespace orbivane {
+
+// Dialog templates.
+inline constexpr int IDD_ABOUTBOX = 100;
+inline constexpr int IDD_MAIN = 102;
+inline constexpr int IDD_HELP = 130;
+
+// Resources of the program as a whole.
+inline constexpr int IDR_MAINFRAME = 128;
+inline constexpr int IDS_ABOUTBOX = 101;
+inline constexpr int IDB_BACKGROUND = 131;
+
+// Controls of the main dialog.
+inline constexpr int IDC_SOURCE = 1000;
+inline constexpr int IDC_BROWSE_SOURCE = 1001;
+inline constexpr int IDC_TOTAL = 1002;
+inline constexpr int IDC_HISTORY = 1003;
+inline constexpr int IDC_CLEAR_HISTORY = 1004;
+inline constexpr int IDC_FILTER = 1005;
+inline constexpr int IDC_OUTPUT = 1006;
+inline constexpr int IDC_BROWSE_OUTPUT = 1007;
+inline constexpr int IDC_START = 1008;
+inline constexpr int IDC_PROGRESS = 1009;
+inline constexpr int IDC_HELP_BUTTON = 1010;
+inline constexpr int IDC_DOWNLOAD_CATALOGS = 1012;
+
+// Controls of the Help dialog.
+inline constexpr int IDC_HELP_TEXT = 1010;
+inline constexpr int IDC_DOWNLOAD_SOURCE = 1011;
+
+// Unnamed controls (labels, group boxes) get an id from the toolkit.
+inline constexpr int IDC_STATIC = wxID_ANY;
+
+inline constexpr int IDOK = wxID_OK;
+inline constexpr int IDCANCEL = wxID_CANCEL;
+inline constexpr int ID_HELP = wxID_HELP;
+
+// The About command. The window system keeps the low four bits of a
+// system-menu command for itself, so every id from 0x0010 to 0x001F means it.
+inline constexpr int IDM_ABOUTBOX = 0x0010;
+constexpr bool IsAboutCommand(unsigned id) { return (id & 0xFFF0u) == static_cast<unsigned>(IDM_ABOUTBOX); }
+
+}  // namespace orbivane

@@ -1,0 +1,104 @@
+// orbivane-screenshot: shows the main window after a small compilation of
+// the bundled sample and saves a picture of it. Run it on a display of its
+// own (tools/screenshot.sh starts one under Xvfb).
+//   orbivane-screenshot SAMPLE.dat OUTPUT.png
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <unistd.h>
+
+#include <wx/app.h>
+#include <wx/dcmemory.h>
+#include <wx/dcscreen.h>
+#include <wx/image.h>
+#include <wx/imagpng.h>
+#include <wx/log.h>
+#include <wx/timer.h>
+
+#include "catalog_dlg.h"
+#include "file_presets.h"
+
+namespace {
+
+class ScreenshotApp : public wxApp {
+ public:
+  bool OnInit() override {
+    if (argc != 3) {
+      std::fputs("usage: orbivane-screenshot SAMPLE.dat OUTPUT.png\n", stderr);
+      return false;
+    }
+    sample_ = argv[1].utf8_string();
+    output_ = std::filesystem::absolute(argv[2].utf8_string()).string();
+    delete wxLog::SetActiveTarget(new wxLogStderr);
+    if (!PrepareFolder()) return false;
+    wxImage::AddHandler(new wxPNGHandler);
+
+    dialog_ = new orbivane::CCatalogDlg();
+    dialog_->Move(0, 0);
+    dialog_->Show();
+    Compile("1-6");
+    Compile("1, 3, 5");
+    timer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Capture(); });
+    timer_.StartOnce(1500);
+    return true;
+  }
+
+ private:
+  // A fresh folder with the sample as astorb.dat; the history lives there.
+  bool PrepareFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "orbivane-demo-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) return false;
+    folder_ = pattern;
+    std::error_code ec;
+    std::filesystem::copy_file(sample_, folder_ + "/astorb.dat", ec);
+    if (ec || ::chdir(folder_.c_str()) != 0) {
+      std::fprintf(stderr, "orbivane-screenshot: cannot prepare %s\n", folder_.c_str());
+      return false;
+    }
+    return true;
+  }
+
+  void Compile(const std::string& filter) {
+    orbivane::CCatalog& catalog = dialog_->m_catalog;
+    catalog.m_strSourcePath = orbivane::SourcePresetName(catalog.m_strWorkDir);
+    catalog.m_strOutputPath = orbivane::OutputPresetName(catalog.m_strWorkDir, dialog_->CurrentTime()) + ".slc";
+    catalog.m_strFilter = filter;
+    dialog_->PushTexts();
+    (void)catalog.CountSourceRecords();
+    dialog_->OnStart();
+  }
+
+  void Capture() {
+    const wxRect area(dialog_->GetScreenPosition(), dialog_->GetSize());
+    wxBitmap picture(area.GetSize(), 24);
+    {
+      wxScreenDC screen;
+      wxMemoryDC memory(picture);
+      memory.Blit(0, 0, area.width, area.height, &screen, area.x, area.y);
+    }
+    const bool saved = picture.ConvertToImage().SaveFile(wxString::FromUTF8(output_), wxBITMAP_TYPE_PNG);
+    if (!saved) std::fprintf(stderr, "orbivane-screenshot: cannot write %s\n", output_.c_str());
+    exitCode_ = saved ? 0 : 1;
+    dialog_->Destroy();
+    std::error_code ec;
+    std::filesystem::remove_all(folder_, ec);
+  }
+
+  int OnExit() override { return exitCode_; }
+
+  std::string sample_;
+  std::string output_;
+  std::string folder_;
+  orbivane::CCatalogDlg* dialog_ = nullptr;
+  wxTimer timer_;
+  int exitCode_ = 1;
+};
+
+}  // namespace
+
+wxIMPLEMENT_APP_NO_MAIN(ScreenshotApp);
+
+int main(int argc, char** argv) { return wxEntry(argc, argv); }

@@ -1,0 +1,15 @@
+// The fixed texts of the window that more than one place shows.
+#pragma once
+
+namespace orbivane {
+
+// The caption of the main window, the About box and every message box.
+inline constexpr const char* kAppTitle = "Orbivane";
+// The About command's menu item (string IDS_ABOUTBOX).
+inline constexpr const char* kAboutMenuText = "&About Orbivane...";
+
+inline constexpr const char* kAboutVersionLine = "Orbivane Version 1.0";
+inline constexpr const char* kAboutPurposeLine = "Asteroid catalogs for Skyloom 3.x";
+inline constexpr const char* kAboutSourceLine = "from Lowell Observatory's ASTORB";
+
+}  // namespace orbivane
