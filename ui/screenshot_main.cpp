@@ -1,7 +1,7 @@
 // orbivane-screenshot: shows the main window after a small compilation of
 // the bundled sample and saves a picture of it. Run it on a display of its
 // own (tools/screenshot.sh starts one under Xvfb).
-//   orbivane-screenshot SAMPLE.dat OUTPUT.png
+//   orbivane-screenshot SAMPLE.dat OUTPUT.png [main|help|about]
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -18,7 +18,10 @@
 #include <wx/log.h>
 #include <wx/timer.h>
 
+#include "about_dlg.h"
 #include "catalog_dlg.h"
+#include "help_dlg.h"
+#include "help_text.h"
 #include "file_presets.h"
 
 namespace {
@@ -26,10 +29,11 @@ namespace {
 class ScreenshotApp : public wxApp {
  public:
   bool OnInit() override {
-    if (argc != 3) {
-      std::fputs("usage: orbivane-screenshot SAMPLE.dat OUTPUT.png\n", stderr);
+    if (argc != 3 && argc != 4) {
+      std::fputs("usage: orbivane-screenshot SAMPLE.dat OUTPUT.png [main|help|about]\n", stderr);
       return false;
     }
+    const wxString which = argc == 4 ? argv[3] : wxString("main");
     sample_ = argv[1].utf8_string();
     output_ = std::filesystem::absolute(argv[2].utf8_string()).string();
     delete wxLog::SetActiveTarget(new wxLogStderr);
@@ -40,7 +44,18 @@ class ScreenshotApp : public wxApp {
     dialog_->Move(0, 0);
     dialog_->Show();
     Compile("1-6");
-    Compile("1, 3, 5");
+    Compile("1, 3, 5", "odd.slc");
+    if (which == "help") {
+      auto* help = new orbivane::CHelpDlg(dialog_);
+      help->m_strHelpText = orbivane::HelpText();
+      shown_ = help;
+    } else if (which == "about") {
+      shown_ = new orbivane::CAboutDlg(dialog_);
+    } else {
+      shown_ = dialog_;
+    }
+    shown_->Move(0, 0);
+    shown_->Show();
     timer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Capture(); });
     timer_.StartOnce(1500);
     return true;
@@ -61,10 +76,13 @@ class ScreenshotApp : public wxApp {
     return true;
   }
 
-  void Compile(const std::string& filter) {
+  // An empty `name` takes the preset name of the save dialog.
+  void Compile(const std::string& filter, const std::string& name = "") {
     orbivane::CCatalog& catalog = dialog_->m_catalog;
     catalog.m_strSourcePath = orbivane::SourcePresetName(catalog.m_strWorkDir);
-    catalog.m_strOutputPath = orbivane::OutputPresetName(catalog.m_strWorkDir, dialog_->CurrentTime()) + ".slc";
+    catalog.m_strOutputPath =
+        name.empty() ? orbivane::OutputPresetName(catalog.m_strWorkDir, dialog_->CurrentTime()) + ".slc"
+                     : catalog.m_strWorkDir + "/" + name;
     catalog.m_strFilter = filter;
     dialog_->PushTexts();
     (void)catalog.CountSourceRecords();
@@ -72,7 +90,7 @@ class ScreenshotApp : public wxApp {
   }
 
   void Capture() {
-    const wxRect area(dialog_->GetScreenPosition(), dialog_->GetSize());
+    const wxRect area(shown_->GetScreenPosition(), shown_->GetSize());
     wxBitmap picture(area.GetSize(), 24);
     {
       wxScreenDC screen;
@@ -82,6 +100,7 @@ class ScreenshotApp : public wxApp {
     const bool saved = picture.ConvertToImage().SaveFile(wxString::FromUTF8(output_), wxBITMAP_TYPE_PNG);
     if (!saved) std::fprintf(stderr, "orbivane-screenshot: cannot write %s\n", output_.c_str());
     exitCode_ = saved ? 0 : 1;
+    if (shown_ != dialog_) shown_->Destroy();
     dialog_->Destroy();
     std::error_code ec;
     std::filesystem::remove_all(folder_, ec);
@@ -93,6 +112,7 @@ class ScreenshotApp : public wxApp {
   std::string output_;
   std::string folder_;
   orbivane::CCatalogDlg* dialog_ = nullptr;
+  wxDialog* shown_ = nullptr;
   wxTimer timer_;
   int exitCode_ = 1;
 };

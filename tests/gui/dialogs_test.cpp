@@ -1,8 +1,11 @@
 // Help and About: how they open (button, F1, menu ids, Alt+A), what they
 // show, and that each opening releases its background bitmap and brush.
+#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
+#include <wx/utils.h>
 
 #include "about_dlg.h"
 #include "gui_test_support.h"
@@ -223,6 +226,62 @@ TEST_F(DialogsTest, MainWindowReleasesItsBitmapAndBrushWhenDestroyed) {
   EXPECT_EQ(brush.GetRefData()->GetRefCount(), 1);
   brush = wxNullBrush;
   EXPECT_EQ(bitmap.GetRefData()->GetRefCount(), 1);
+}
+
+}  // namespace
+}  // namespace orbivane::testing
+
+namespace orbivane::testing {
+namespace {
+
+// Real key presses on the display, typed while the filter field has the
+// focus: the field takes no character and the command runs.
+class TypedShortcutTest : public DialogsTest {
+ protected:
+  wxTextCtrl* FocusFilter() {
+    CCatalogDlg& window = Window();
+    window.Raise();
+    auto* filter = dynamic_cast<wxTextCtrl*>(window.FindWindow(IDC_FILTER));
+    if (filter == nullptr) return nullptr;
+    // Without a window manager the keyboard follows the pointer.
+    input_.MouseMove(filter->GetScreenRect().GetPosition() + wxPoint(5, 5));
+    Settle();
+    filter->SetFocus();
+    Settle();
+    return filter;
+  }
+  static void Settle() {
+    for (int i = 0; i < 20; ++i) wxTheApp->Yield(true);
+  }
+  // Types the key and lets the window handle it until `done` holds.
+  void Type(int key, int modifiers, const std::function<bool()>& done) {
+    input_.Char(key, modifiers);
+    for (int i = 0; i < 100 && !done(); ++i) {
+      wxTheApp->Yield(true);
+      wxMilliSleep(10);
+    }
+  }
+
+ private:
+  wxUIActionSimulator input_;
+};
+
+TEST_F(TypedShortcutTest, AltAOpensAbout) {
+  wxTextCtrl* filter = FocusFilter();
+  ASSERT_NE(filter, nullptr);
+  AboutSeen seen;
+  wxTEST_DIALOG(Type('a', wxMOD_ALT, [&] { return seen.openings > 0; }), ExpectAbout(seen));
+  EXPECT_EQ(seen.openings, 1);
+  EXPECT_EQ(filter->GetValue(), "");
+}
+
+TEST_F(TypedShortcutTest, F1OpensHelp) {
+  wxTextCtrl* filter = FocusFilter();
+  ASSERT_NE(filter, nullptr);
+  HelpSeen seen;
+  wxTEST_DIALOG(Type(WXK_F1, wxMOD_NONE, [&] { return seen.openings > 0; }), ExpectHelp(seen));
+  EXPECT_EQ(seen.openings, 1);
+  EXPECT_EQ(filter->GetValue(), "");
 }
 
 }  // namespace
