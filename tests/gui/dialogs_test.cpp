@@ -266,6 +266,24 @@ class TypedShortcutTest : public DialogsTest {
   wxUIActionSimulator input_;
 };
 
+TEST_F(TypedShortcutTest, RightClickOnTheBackgroundAsksTheDialogForItsMenu) {
+  CCatalogDlg& window = Window();
+  FocusFilter();
+  // Catch the request before the window's own handler would pop the menu up.
+  wxObject* askedBy = nullptr;
+  window.Bind(wxEVT_CONTEXT_MENU, [&](wxContextMenuEvent& event) { askedBy = event.GetEventObject(); });
+  wxUIActionSimulator mouse;
+  // Between the two group boxes, where no control is.
+  mouse.MouseMove(window.ClientToScreen(window.ConvertDialogToPixels(wxPoint(200, 47))));
+  Settle();
+  mouse.MouseClick(wxMOUSE_BTN_RIGHT);
+  for (int i = 0; i < 100 && askedBy == nullptr; ++i) {
+    wxTheApp->Yield(true);
+    wxMilliSleep(10);
+  }
+  EXPECT_EQ(askedBy, &window);
+}
+
 TEST_F(TypedShortcutTest, AltAOpensAbout) {
   wxTextCtrl* filter = FocusFilter();
   ASSERT_NE(filter, nullptr);
