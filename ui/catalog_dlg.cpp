@@ -2,8 +2,6 @@
 
 #include <wx/accel.h>
 #include <wx/app.h>
-#include <wx/filedlg.h>
-#include <wx/filename.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/textctrl.h>
@@ -11,7 +9,6 @@
 
 #include "about_dlg.h"
 #include "browser.h"
-#include "file_presets.h"
 #include "help_dlg.h"
 #include "help_text.h"
 #include "os_file.h"
@@ -28,25 +25,6 @@ std::string StartDirectory() {
   std::string directory;
   if (CurrentDirectory(directory) != 0) directory = ".";
   return directory;
-}
-
-// "All files" is "*.*" on Windows; elsewhere a name need not have a dot.
-#ifdef _WIN32
-#define ORBIVANE_ALL_FILES "*.*"
-#else
-#define ORBIVANE_ALL_FILES "*"
-#endif
-constexpr const char* kSourceWildcard = "Source Catalogs (*.dat)|*.dat|All Files (*.*)|" ORBIVANE_ALL_FILES;
-constexpr const char* kOutputWildcard = "Skyloom Catalogs (*.slc)|*.slc|All Files (*.*)|" ORBIVANE_ALL_FILES;
-constexpr const char* kOutputExtension = "slc";
-
-// The full path chosen in a dialog that answered OK. A dialog answered
-// without being shown (as the toolkit's test hooks do) keeps the path only
-// in its portable part, not in the native chooser.
-std::string ChosenPath(const wxFileDialog& dialog) {
-  wxString path = dialog.GetPath();
-  if (path.empty()) path = dialog.wxFileDialogBase::GetPath();
-  return path.utf8_string();
 }
 
 }  // namespace
@@ -194,40 +172,6 @@ void CCatalogDlg::OnStart() {
 }
 
 void CCatalogDlg::OnClearHistory() { m_catalog.OnClearHistory(); }
-
-void CCatalogDlg::OnBrowseSource() {
-  PullTexts();  // keeps the filter typed so far
-  const wxFileName preset(wxString::FromUTF8(SourcePresetName(m_catalog.m_strWorkDir)));
-  wxFileDialog dialog(this, "Open", preset.GetPath(), preset.GetFullName(), kSourceWildcard, wxFD_OPEN);
-  if (dialog.ShowModal() == wxID_CANCEL) return;
-  m_catalog.m_strSourcePath = ChosenPath(dialog);
-  PushTexts();
-  // An unreadable source shows the Total 0; Start then says why.
-  RunBusy([this] { (void)m_catalog.CountSourceRecords(); });
-}
-
-void CCatalogDlg::OnBrowseOutput() {
-  PullTexts();
-  const std::string presetName = OutputPresetName(m_catalog.m_strWorkDir, CurrentTime());
-  // The extension is shown from the start, so that the dialog's question
-  // about replacing a file concerns the file that will be written.
-  const wxFileName preset(wxString::FromUTF8(WithDefaultExtension(presetName, kOutputExtension)));
-  wxFileDialog dialog(this, "Save As", preset.GetPath(), preset.GetFullName(), kOutputWildcard,
-                      wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
-  if (dialog.ShowModal() == wxID_CANCEL) return;
-  const std::string chosen = ChosenPath(dialog);
-  const std::string path = WithDefaultExtension(chosen, kOutputExtension);
-  if (path != chosen && wxFileName::Exists(wxString::FromUTF8(path)) && !ConfirmReplace(wxString::FromUTF8(path))) {
-    return;
-  }
-  m_catalog.m_strOutputPath = path;
-  PushTexts();
-}
-
-bool CCatalogDlg::ConfirmReplace(const wxString& path) {
-  return wxMessageBox(path + " already exists.\nDo you want to replace it?", wxString::FromUTF8(kAppTitle),
-                      wxYES_NO | wxICON_EXCLAMATION, this) == wxYES;
-}
 
 void CCatalogDlg::OnHelpButton() {
   CHelpDlg help(this);
