@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer,
 # UndefinedBehaviorSanitizer), replays the inputs of past findings, then
-# fuzzes each target for a bounded time.
+# fuzzes each target for a bounded time, as many at once as there are cores.
 #
 #   bash fuzz/run.sh [seconds per target]     (default: FUZZ_SECONDS or 60)
 #
+# FUZZ_JOBS sets how many targets run at once (default: the number of cores).
 # The seed corpora in fuzz/corpus stay as they are; what a run learns goes to
 # build/fuzz/corpus, and a crashing input to build/fuzz/artifacts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-${FUZZ_SECONDS:-60}}
+parallel=${FUZZ_JOBS:-$(nproc)}
 build=build/fuzz
 targets=(fuzz_filter fuzz_record fuzz_conversion fuzz_history fuzz_line_reader fuzz_number_format fuzz_number_parse)
 
@@ -20,27 +22,44 @@ cmake --build "$build" -j "$(nproc)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 mkdir -p "$build/artifacts"
-summary=()
-for target in "${targets[@]}"; do
+
+fuzz_one() {
+  local target=$1 log=$build/$1.log
   if [[ -d fuzz/regressions/$target ]]; then
-    inputs=(fuzz/regressions/"$target"/*)
-    echo "== $target: replaying ${#inputs[@]} past finding(s)"
+    local inputs=(fuzz/regressions/"$target"/*)
     if ! "$build/$target" "${inputs[@]}" >"$build/$target.replay.log" 2>&1; then
       tail -n 40 "$build/$target.replay.log"
-      exit 1
+      echo "fuzz/run.sh: $target fails on a past finding again" >&2
+      return 1
     fi
+    echo "== $target: ${#inputs[@]} past finding(s) replayed"
   fi
-  echo "== $target: fuzzing for $seconds s"
   mkdir -p "$build/corpus/$target"
-  log=$build/$target.log
   if ! "$build/$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
       -artifact_prefix="$build/artifacts/$target-" "$build/corpus/$target" "fuzz/corpus/$target" >"$log" 2>&1; then
     tail -n 40 "$log"
     echo "fuzz/run.sh: $target found a fault; the input is in $build/artifacts" >&2
-    exit 1
+    return 1
   fi
-  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
-  summary+=("$(printf '%-20s %10s runs in %s s' "$target" "$runs" "$seconds")")
+  echo "== $target: done"
+}
+
+echo "== Fuzzing ${#targets[@]} targets for $seconds s each, $parallel at a time"
+failed=0
+pids=()
+for target in "${targets[@]}"; do
+  if ((${#pids[@]} >= parallel)); then
+    wait "${pids[0]}" || failed=1
+    pids=("${pids[@]:1}")
+  fi
+  fuzz_one "$target" &
+  pids+=($!)
 done
+for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
+((failed == 0)) || exit 1
+
 echo "== Fuzzing summary"
-printf '%s\n' "${summary[@]}"
+for target in "${targets[@]}"; do
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$build/$target.log")
+  printf '%-20s %10s runs in %s s\n' "$target" "$runs" "$seconds"
+done
