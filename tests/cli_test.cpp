@@ -2,15 +2,12 @@
 // its standard output and error, and the files it leaves.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
 
-#include "history_file.h"
+#include "cli_runner.h"
 #include "test_files.h"
 
 namespace orbivane {
@@ -23,43 +20,12 @@ using testing::SampleFile;
 using testing::ScratchDir;
 using testing::WriteFile;
 
-struct Result {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-Result RunCli(const std::vector<std::string>& args, const std::string& cwd) {
-  const std::string outPath = cwd + "/.stdout";
-  const std::string errPath = cwd + "/.stderr";
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::chdir(cwd.c_str()) != 0) ::_exit(127);
-    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    std::vector<char*> argv{const_cast<char*>(ORBIVANE_CLI)};
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    ::execv(ORBIVANE_CLI, argv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  Result result;
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  result.out = ReadFile(outPath);
-  result.err = ReadFile(errPath);
-  ::unlink(outPath.c_str());
-  ::unlink(errPath.c_str());
-  return result;
-}
+using Result = testing::CliResult;
 
 class CliTest : public ::testing::Test {
  protected:
   void SetUp() override { WriteFile(dir_ / "astorb.dat", ReadFile(SampleFile("astorb-current-sample.dat"))); }
-  Result Run(const std::vector<std::string>& args) { return RunCli(args, dir_.path()); }
+  Result Run(const std::vector<std::string>& args) { return testing::RunCli(args, dir_.path()); }
   Result Convert(const std::string& filter, const std::string& output = "out.slc") {
     return Run({"convert", "--source", "astorb.dat", "--output", output, "--filter", filter});
   }

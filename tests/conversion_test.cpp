@@ -13,21 +13,14 @@
 namespace orbivane {
 namespace {
 
-using testing::CurrentLine;
 using testing::FakeServices;
 using testing::FileExists;
 using testing::ListDir;
+using testing::NumberedSource;
 using testing::ReadFile;
 using testing::SampleFile;
 using testing::ScratchDir;
 using testing::WriteFile;
-
-// A source of `count` lines of today's layout, line n carrying number n.
-std::string NumberedSource(int count) {
-  std::string text;
-  for (int n = 1; n <= count; ++n) text += CurrentLine(n, "Body " + std::to_string(n)) + "\n";
-  return text;
-}
 
 // The asteroid numbers of the catalog's records, in file order.
 std::vector<int> RecordNumbers(const std::string& catalog) {

@@ -20,7 +20,6 @@
 namespace orbivane {
 namespace {
 
-using testing::CurrentLine;
 using testing::FakeServices;
 using testing::ListDir;
 using testing::ReadFile;
@@ -31,11 +30,7 @@ using testing::WriteFile;
 // run has several writes to fail.
 constexpr int kSourceLines = 2500;
 
-std::string Source() {
-  std::string text;
-  for (int n = 1; n <= kSourceLines; ++n) text += CurrentLine(n, "Body " + std::to_string(n)) + "\n";
-  return text;
-}
+std::string Source() { return testing::NumberedSource(kSourceLines); }
 
 std::string Bytes(const HistoryRecord& record) {
   return std::string(reinterpret_cast<const char*>(&record), sizeof record);

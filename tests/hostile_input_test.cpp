@@ -25,16 +25,11 @@ using testing::CurrentLine;
 using testing::FakeServices;
 using testing::FileExists;
 using testing::ListDir;
+using testing::NumberedSource;
 using testing::ReadFile;
 using testing::RunCli;
 using testing::ScratchDir;
 using testing::WriteFile;
-
-std::string Source(int lines) {
-  std::string text;
-  for (int n = 1; n <= lines; ++n) text += CurrentLine(n, "Body " + std::to_string(n)) + "\n";
-  return text;
-}
 
 std::string RecordOf(std::string_view line) {
   std::string record;
@@ -135,7 +130,7 @@ TEST_F(HostileInputTest, AFifoSourceReadsWhatItsWriterSends) {
   // line 3 without waiting for the writer to finish.
   const int fd = ::open(fifo.c_str(), O_RDWR);
   ASSERT_GE(fd, 0);
-  const std::string text = Source(5);
+  const std::string text = NumberedSource(5);
   ASSERT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
   const StartOutcome fed = Start("1-3", fifo, dir_ / "out.slc");
   ::close(fd);
@@ -144,11 +139,11 @@ TEST_F(HostileInputTest, AFifoSourceReadsWhatItsWriterSends) {
 }
 
 TEST_F(HostileInputTest, ASourceThatShrinksAfterTheCountEndsTheRunAtItsEnd) {
-  WriteFile(dir_ / "astorb.dat", Source(100));
+  WriteFile(dir_ / "astorb.dat", NumberedSource(100));
   catalog_.m_strSourcePath = dir_ / "astorb.dat";
   ASSERT_TRUE(catalog_.CountSourceRecords().ok());
   EXPECT_EQ(catalog_.m_strTotal, "100 ");
-  ASSERT_EQ(::truncate((dir_ / "astorb.dat").c_str(), static_cast<off_t>(Source(10).size() + 20)), 0);
+  ASSERT_EQ(::truncate((dir_ / "astorb.dat").c_str(), static_cast<off_t>(NumberedSource(10).size() + 20)), 0);
   const StartOutcome outcome = Start("1-100", dir_ / "astorb.dat", dir_ / "out.slc");
   EXPECT_EQ(outcome.result, StartResult::kConverted);
   EXPECT_EQ(outcome.records, 11) << "ten whole lines and the start of the eleventh";
@@ -156,7 +151,7 @@ TEST_F(HostileInputTest, ASourceThatShrinksAfterTheCountEndsTheRunAtItsEnd) {
 }
 
 TEST_F(HostileInputTest, OutputPathsWithBlanksAndNonAsciiCharacters) {
-  WriteFile(dir_ / "astorb.dat", Source(3));
+  WriteFile(dir_ / "astorb.dat", NumberedSource(3));
   const struct {
     const char* name;
     std::string folder;
@@ -177,7 +172,7 @@ TEST_F(HostileInputTest, OutputPathsWithBlanksAndNonAsciiCharacters) {
 }
 
 TEST_F(HostileInputTest, OverlongOutputPathsAreRefusedWithTheirReason) {
-  WriteFile(dir_ / "astorb.dat", Source(3));
+  WriteFile(dir_ / "astorb.dat", NumberedSource(3));
   std::string path4096 = dir_.path();
   while (path4096.size() < 4096 - 101) path4096 += "/" + std::string(100, 'd');
   path4096 += "/" + std::string(4096 - path4096.size() - 1, 'f');
@@ -210,7 +205,7 @@ TEST_F(HostileInputTest, OverlongOutputPathsAreRefusedWithTheirReason) {
 }
 
 TEST_F(HostileInputTest, HugeFiltersAreRefusedOrRunAsTheirRulesSay) {
-  WriteFile(dir_ / "astorb.dat", Source(1000));
+  WriteFile(dir_ / "astorb.dat", NumberedSource(1000));
   const auto repeat = [](const std::string& unit, std::size_t bytes) {
     std::string text;
     while (text.size() + unit.size() <= bytes) text += unit;
@@ -265,7 +260,7 @@ TEST_F(HostileInputTest, AHistoryThatIsAFifoIsReportedAndTheProgramGoesOn) {
   ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
   EXPECT_TRUE(catalog_.LoadHistory().ok()) << "read without a writer: empty";
   EXPECT_TRUE(services_.rows.empty());
-  const StartOutcome outcome = StartOn(Source(2), "1-2");
+  const StartOutcome outcome = StartOn(NumberedSource(2), "1-2");
   EXPECT_EQ(outcome.result, StartResult::kNotRecorded);
   EXPECT_EQ(services_.messages,
             std::vector<std::string>{"The catalog was written, but the run could not be added to the history. "
@@ -278,7 +273,7 @@ TEST_F(HostileInputTest, AHistoryThatIsAFifoIsReportedAndTheProgramGoesOn) {
 // number of 500-byte records and get the run's record behind it, and the
 // earlier runs would be gone, all reported as success.
 TEST_F(HostileInputTest, AnOutputThatIsTheHistoryFileIsRefused) {
-  WriteFile(dir_ / "astorb.dat", Source(6));
+  WriteFile(dir_ / "astorb.dat", NumberedSource(6));
   ASSERT_EQ(::mkdir((dir_ / "sub").c_str(), 0755), 0);
   const std::string history = dir_ / "history";
   const struct {

@@ -68,6 +68,12 @@ std::string CurrentLine(int number, const std::string& name) {
   return line;
 }
 
+std::string NumberedSource(int count) {
+  std::string text;
+  for (int n = 1; n <= count; ++n) text += CurrentLine(n, "Body " + std::to_string(n)) + "\n";
+  return text;
+}
+
 std::string SampleFile(const std::string& name) { return std::string(ORBIVANE_TEST_DATA) + "/" + name; }
 
 }  // namespace orbivane::testing

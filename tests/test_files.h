@@ -28,6 +28,8 @@ std::string ListDir(const std::string& path);
 
 // A source line of today's layout (267 characters) with the given fields.
 std::string CurrentLine(int number, const std::string& name);
+// A source of `count` lines of today's layout, line n carrying number n.
+std::string NumberedSource(int count);
 // The project's sample lines, by layout.
 std::string SampleFile(const std::string& name);
 
