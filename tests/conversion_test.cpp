@@ -7,6 +7,7 @@
 
 #include "astorb_record.h"
 #include "catalog.h"
+#include "catalog_run_fixture.h"
 #include "fake_services.h"
 #include "test_files.h"
 
@@ -40,30 +41,7 @@ std::vector<int> Span(int from, int to) {
   return numbers;
 }
 
-class ConversionTest : public ::testing::Test {
- protected:
-  StartOutcome Start(const std::string& filter, const std::string& source, const std::string& output) {
-    catalog_.m_strFilter = filter;
-    catalog_.m_strSourcePath = source;
-    catalog_.m_strOutputPath = output;
-    return catalog_.OnStart();
-  }
-  StartOutcome StartOn(const std::string& sourceText, const std::string& filter) {
-    WriteFile(dir_ / "astorb.dat", sourceText);
-    return Start(filter, dir_ / "astorb.dat", dir_ / "out.slc");
-  }
-  std::string Output() const { return ReadFile(dir_ / "out.slc"); }
-  std::vector<FakeServices::Row> History() {
-    FakeServices fresh;
-    CCatalog reader(fresh, dir_.path());
-    EXPECT_TRUE(reader.LoadHistory().ok());
-    return fresh.rows;
-  }
-
-  ScratchDir dir_;
-  FakeServices services_;
-  CCatalog catalog_{services_, dir_.path()};
-};
+class ConversionTest : public testing::CatalogRunTest {};
 
 TEST_F(ConversionTest, WritesRecordsJoinedByCrLfAndRecordsTheRun) {
   const std::string source = ReadFile(SampleFile("astorb-current-sample.dat"));

@@ -14,6 +14,7 @@
 
 #include "astorb_record.h"
 #include "catalog.h"
+#include "catalog_run_fixture.h"
 #include "cli_runner.h"
 #include "fake_services.h"
 #include "test_files.h"
@@ -41,30 +42,7 @@ std::string RecordOf(std::string_view line) {
 const std::string kEmptyRecord = std::string(32, ' ') + " 1720994.458" + "   0.000000   0.000000   0.000000" +
                                  "    0.00000000 0.00000000   0.000000  0.00";
 
-class HostileInputTest : public ::testing::Test {
- protected:
-  StartOutcome Start(const std::string& filter, const std::string& source, const std::string& output) {
-    services_.messages.clear();
-    catalog_.m_strFilter = filter;
-    catalog_.m_strSourcePath = source;
-    catalog_.m_strOutputPath = output;
-    return catalog_.OnStart();
-  }
-  StartOutcome StartOn(const std::string& sourceText, const std::string& filter) {
-    WriteFile(dir_ / "astorb.dat", sourceText);
-    return Start(filter, dir_ / "astorb.dat", dir_ / "out.slc");
-  }
-  std::vector<FakeServices::Row> History() {
-    FakeServices fresh;
-    CCatalog reader(fresh, dir_.path());
-    EXPECT_TRUE(reader.LoadHistory().ok());
-    return fresh.rows;
-  }
-
-  ScratchDir dir_;
-  FakeServices services_;
-  CCatalog catalog_{services_, dir_.path()};
-};
+class HostileInputTest : public testing::CatalogRunTest {};
 
 TEST_F(HostileInputTest, NulBytesEndALineAndGarbageStillGivesOneRecordPerLine) {
   const std::string good = CurrentLine(1, "Ceres");
