@@ -18,18 +18,10 @@ namespace orbivane {
 namespace {
 
 // Writing the catalog over its own source would empty the source before it
-// is read.
-bool IsSameFile(const OsFile& source, const std::string& outputPath) {
-  FileInfo sourceInfo;
-  FileInfo outputInfo;
-  if (source.Info(sourceInfo) != 0 || StatPath(outputPath, outputInfo) != 0 || !outputInfo.exists) return false;
-  return sourceInfo.device == outputInfo.device && sourceInfo.inode == outputInfo.inode;
-}
-
-// The catalog written over the history file would be cut and mixed with the
-// run's record by the append that follows. Two paths name one file when both
-// exist as the same file, or when neither exists and their folders resolve
-// to the same folder and their names are equal.
+// is read; over the history file, the append that follows would cut it and
+// mix it with the run's record. Two paths name one file when both exist as
+// the same file, or when neither exists and their folders resolve to the
+// same folder and their names are equal.
 bool IsSamePlace(const std::string& a, const std::string& b) {
   FileInfo infoA;
   FileInfo infoB;
@@ -59,7 +51,7 @@ StartOutcome CCatalog::ConvertCatalog() {
   if (const int err = source.OpenForReading(m_strSourcePath); err != 0) {
     return refuse(FileMessage("open", "source catalog", m_strSourcePath, err));
   }
-  if (IsSameFile(source, m_strOutputPath)) {
+  if (IsSamePlace(m_strSourcePath, m_strOutputPath)) {
     return refuse("The catalog file \"" + m_strOutputPath +
                   "\" is the source catalog itself; choose another name for the new catalog.");
   }
