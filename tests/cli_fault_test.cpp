@@ -18,7 +18,6 @@ namespace {
 
 using testing::CliOptions;
 using testing::CliResult;
-using testing::CurrentLine;
 using testing::FaultEnvironment;
 using testing::FileExists;
 using testing::ListDir;
@@ -32,9 +31,7 @@ constexpr const char* kPrevious = "the previous catalog\r\n";
 class CliFaultTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string source;
-    for (int n = 1; n <= 2500; ++n) source += CurrentLine(n, "Body " + std::to_string(n)) + "\n";
-    WriteFile(dir_ / "astorb.dat", source);
+    WriteFile(dir_ / "astorb.dat", testing::NumberedSource(2500));
     ASSERT_EQ(Convert({}).status, 0);  // one run in the history
     history_ = ReadFile(dir_ / "history");
     ASSERT_EQ(history_.size(), 500u);

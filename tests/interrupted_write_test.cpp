@@ -22,7 +22,6 @@
 namespace orbivane {
 namespace {
 
-using testing::CurrentLine;
 using testing::FakeServices;
 using testing::FinishCli;
 using testing::ReadFile;
@@ -77,13 +76,7 @@ TEST(InterruptedHistoryTest, AFileCutAtAnyByteShowsTheWholeRecordsAndRealigns) {
 // previous catalog or the complete new one, never a part.
 TEST(InterruptedConversionTest, SigkillLeavesThePreviousOrTheCompleteCatalog) {
   ScratchDir dir;
-  {
-    std::string source;
-    const std::string line = CurrentLine(1, "Ceres");
-    source.reserve(30000 * (line.size() + 1));
-    for (int n = 1; n <= 30000; ++n) source += CurrentLine(n, "Body " + std::to_string(n)) + "\n";
-    WriteFile(dir / "astorb.dat", source);
-  }
+  WriteFile(dir / "astorb.dat", testing::NumberedSource(30000));
   const std::vector<std::string> args{"convert", "--source", "astorb.dat", "--output", "out.slc", "--filter", "1-30000"};
 
   // One undisturbed run gives the complete catalog and the time a run takes.

@@ -11,9 +11,7 @@ namespace {
 class BusyTest : public MainWindowTest {
  protected:
   void PrepareBigSource(int lines) {
-    std::string source;
-    for (int n = 1; n <= lines; ++n) source += CurrentLine(n, "Rock" + std::to_string(n)) + "\n";
-    WriteFile(Path("big.dat"), source);
+    WriteFile(Path("big.dat"), NumberedSource(lines));
   }
 };
 

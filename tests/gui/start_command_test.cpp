@@ -108,9 +108,7 @@ TEST_F(StartTest, InvalidSymbolsAreRefusedWithTheirMessage) {
 }
 
 TEST_F(StartTest, CapOf30000StopsTheRunWithItsMessageAndRecordsIt) {
-  std::string source;
-  for (int n = 1; n <= 30001; ++n) source += CurrentLine(n, "Rock" + std::to_string(n)) + "\n";
-  WriteFile(Path("big.dat"), source);
+  WriteFile(Path("big.dat"), NumberedSource(30001));
   ChooseSource(Path("big.dat"));
   EXPECT_EQ(TextOf(IDC_TOTAL), "30001 ");
   SetFilter("1-30001");
