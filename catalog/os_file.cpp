@@ -15,6 +15,9 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <dirent.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <unistd.h>
 #endif
 
@@ -223,6 +226,24 @@ int OsFile::SetMode(unsigned mode) {
   return ::fchmod(fd_, static_cast<mode_t>(mode)) == 0 ? 0 : errno;
 #endif
 }
+
+namespace {
+
+int Lock(int fd, int operation) {
+  while (::flock(fd, operation) != 0) {
+    if (errno == EINTR) continue;
+    // A file system that keeps no locks (some network shares) is used as it is.
+    if (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL) return 0;
+    return errno;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int OsFile::LockShared() { return Lock(fd_, LOCK_SH); }
+
+int OsFile::LockExclusive() { return Lock(fd_, LOCK_EX); }
 
 int OsFile::Close() {
   if (fd_ < 0) return 0;

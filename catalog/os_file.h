@@ -54,6 +54,11 @@ class OsFile {
   int Truncate(std::uint64_t size);
   int SeekToEnd();
   int SetMode(unsigned mode);
+  // Advisory locks on the whole file: shared for readers, exclusive for one
+  // writer; each waits for the other kind. A lock ends with Close or with the
+  // process, however it ends. A file system without locks is used unlocked.
+  int LockShared();
+  int LockExclusive();
   // Closes now and reports the close's own error (a delayed write error, say).
   int Close();
 

@@ -25,6 +25,29 @@ namespace {
 using testing::ListDir;
 using testing::ReadFile;
 
+TEST(ConcurrentHistoryTest, EveryFinishedAppendLeavesOneWholeRecord) {
+  constexpr int kProcesses = 8;
+  constexpr int kAppends = 1000;
+  testing::ScratchDir dir;
+  std::vector<pid_t> children;
+  for (int p = 0; p < kProcesses; ++p) {
+    children.push_back(::fork());
+    if (children.back() != 0) continue;
+    for (int i = 0; i < kAppends; ++i) {
+      const std::string file = std::to_string(p) + "/" + std::to_string(i);
+      if (!AppendHistoryFile(dir / "history", MakeHistoryRecord({2001, 12, 6, 1, 45, 9}, file, "1", i))) _exit(1);
+    }
+    _exit(0);
+  }
+  for (const pid_t child : children) ::waitpid(child, nullptr, 0);
+  std::vector<HistoryRecord> records;
+  ASSERT_TRUE(ReadHistoryFile(dir / "history", records).ok());
+  std::set<std::string> files;
+  for (const HistoryRecord& record : records) files.insert(SlotText(record.szCatalogFile));
+  EXPECT_EQ(ReadFile(dir / "history").size(), kProcesses * kAppends * kHistoryRecordSize);
+  EXPECT_EQ(files.size(), std::size_t{kProcesses * kAppends}) << "every append, once";
+}
+
 TEST(LayoutTest, WhereTheNumberEndsDecidesTheLayout) {
   const auto put = [](std::string line, std::size_t column, const std::string& text) {
     return line.replace(column - 1, text.size(), text);
