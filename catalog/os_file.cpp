@@ -63,6 +63,7 @@ void ClearNonBlocking(int fd) {
 void FillInfo(const struct stat& st, FileInfo& info) {
   info.exists = true;
   info.regular = S_ISREG(st.st_mode);
+  info.directory = S_ISDIR(st.st_mode);
   info.device = static_cast<std::uint64_t>(st.st_dev);
   info.inode = static_cast<std::uint64_t>(st.st_ino);
   info.mode = static_cast<unsigned>(st.st_mode) & 07777u;
@@ -79,6 +80,7 @@ int StatPath(const std::string& path, FileInfo& info) {
   if (_wstat64(Wide(path).c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
   info.exists = true;
   info.regular = (st.st_mode & _S_IFMT) == _S_IFREG;
+  info.directory = (st.st_mode & _S_IFMT) == _S_IFDIR;
   info.device = static_cast<std::uint64_t>(st.st_dev);
   info.inode = static_cast<std::uint64_t>(st.st_ino);
   info.mode = static_cast<unsigned>(st.st_mode) & 0777u;

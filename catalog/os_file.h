@@ -15,6 +15,7 @@ std::string SystemReason(int error);
 struct FileInfo {
   bool exists = false;
   bool regular = false;
+  bool directory = false;
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
   unsigned mode = 0;  // permission bits

@@ -29,6 +29,18 @@ const std::map<std::string, std::set<std::string>>& Required() {
   return required;
 }
 
+// Options whose empty value is refused: an empty folder would put the
+// history at the root of the file system, an empty source counts nothing.
+const std::map<std::string, std::set<std::string>>& NonEmpty() {
+  static const std::map<std::string, std::set<std::string>> nonEmpty = {
+      {"convert", {"--workdir"}},
+      {"count", {"--source"}},
+      {"history", {"--workdir"}},
+      {"clear-history", {"--workdir"}},
+  };
+  return nonEmpty;
+}
+
 }  // namespace
 
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args, std::string& error) {
@@ -79,6 +91,12 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
         error = line.command + " needs " + name;
         return std::nullopt;
       }
+    }
+  }
+  for (const std::string& name : NonEmpty().at(line.command)) {
+    if (const auto value = line.Option(name); value && value->empty()) {
+      error = "option '" + name + "' needs a non-empty value";
+      return std::nullopt;
     }
   }
   return line;

@@ -76,5 +76,46 @@ TEST(LayoutTest, WhereTheNumberEndsDecidesTheLayout) {
   EXPECT_EQ(blankEpoch, good.substr(0, 33) + " 1720994.458" + good.substr(45)) << "only the Julian date changes";
 }
 
+// orbivane-cli in a folder with a source and a previous catalog.
+class CliDefectsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::WriteFile(dir_ / "astorb.dat", testing::NumberedSource(3));
+    testing::WriteFile(dir_ / "out.slc", "previous");
+  }
+  testing::ScratchDir dir_;
+};
+
+TEST_F(CliDefectsTest, RefusesBeforeWritingAnything) {
+  const std::string usage = "orbivane-cli: option '--workdir' needs a non-empty value\n";
+  const std::string gone = "Cannot use history folder \"gone\": No such file or directory\n";
+  const struct {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    std::string err;
+    std::vector<std::string> environment = {};
+  } kCases[] = {
+      {"convert, empty folder", {"convert", "--output", "out.slc", "--workdir", ""}, 2, usage},
+      {"history, empty folder", {"history", "--workdir="}, 2, usage},
+      {"clear-history, empty folder", {"clear-history", "--workdir", ""}, 2, usage},
+      {"count, empty source", {"count", "--source", ""}, 2,
+       "orbivane-cli: option '--source' needs a non-empty value\n"},
+      {"convert, missing folder", {"convert", "--output", "out.slc", "--workdir", "gone"}, 1, gone},
+      {"convert, a file for a folder", {"convert", "--output", "out.slc", "--workdir", "out.slc"}, 1,
+       "Cannot use history folder \"out.slc\": Not a directory\n"},
+      {"history, missing folder", {"history", "--workdir", "gone"}, 1, gone},
+      {"clear-history, missing folder", {"clear-history", "--workdir", "gone"}, 1, gone},
+  };
+  for (auto c : kCases) {
+    if (c.args[0] == "convert") c.args.insert(c.args.end(), {"--source", "astorb.dat", "--filter", "1-3"});
+    const testing::CliResult r = testing::RunCli(c.args, dir_.path(), {c.environment});
+    EXPECT_EQ(r.status, c.status) << c.name;
+    EXPECT_EQ(r.err.substr(0, r.err.find("Usage:")), c.err) << c.name;
+    EXPECT_EQ(ListDir(dir_.path()), "astorb.dat out.slc") << c.name;
+    EXPECT_EQ(ReadFile(dir_ / "out.slc"), "previous") << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace orbivane
