@@ -5,6 +5,10 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #ifdef _WIN32
 #include <process.h>
@@ -16,6 +20,12 @@
 namespace orbivane {
 
 namespace {
+
+#ifdef _WIN32
+constexpr const char* kSeparators = "/\\";
+#else
+constexpr const char* kSeparators = "/";
+#endif
 
 std::string FolderOf(const std::string& path) {
   const std::size_t slash = path.find_last_of("/\\");
@@ -43,6 +53,14 @@ CatalogWriter::~CatalogWriter() { Abandon(); }
 
 Status CatalogWriter::Open(const std::string& path) {
   path_ = path;
+  // A name that ends in a separator names a folder, never this file: the
+  // name without the separator is not written either.
+  if (!path.empty() && std::strchr(kSeparators, path.back()) != nullptr) {
+    FileInfo named;
+    StatPath(path.substr(0, path.find_last_not_of(kSeparators) + 1), named);
+    return Status::Failure(
+        FileMessage("create", "catalog file", path, named.exists && !named.directory ? ENOTDIR : EISDIR));
+  }
   FileInfo info;
   if (const int err = StatPath(path, info); err != 0) {
     return Status::Failure(FileMessage("create", "catalog file", path, err));

@@ -121,7 +121,10 @@ std::string AbsolutePath(const std::string& path, const std::string& currentDire
     }
     i = end + 1;
   }
-  if (result.empty()) result = "/";
+  // A path that ends in a separator (or in "/.") names a folder and keeps
+  // saying so: the file named by the rest is not meant.
+  const bool namesFolder = joined.back() == '/' || joined.ends_with("/.");
+  if (result.empty() || namesFolder) result += '/';
   return result;
 }
 

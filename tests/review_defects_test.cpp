@@ -89,6 +89,9 @@ class CliDefectsTest : public ::testing::Test {
 TEST_F(CliDefectsTest, RefusesBeforeWritingAnything) {
   const std::string usage = "orbivane-cli: option '--workdir' needs a non-empty value\n";
   const std::string gone = "Cannot use history folder \"gone\": No such file or directory\n";
+  const auto create = [&](const std::string& shown, const char* reason) {
+    return "Cannot create catalog file \"" + (dir_ / shown) + "\": " + reason + "\n";
+  };
   const struct {
     const char* name;
     std::vector<std::string> args;
@@ -106,6 +109,9 @@ TEST_F(CliDefectsTest, RefusesBeforeWritingAnything) {
        "Cannot use history folder \"out.slc\": Not a directory\n"},
       {"history, missing folder", {"history", "--workdir", "gone"}, 1, gone},
       {"clear-history, missing folder", {"clear-history", "--workdir", "gone"}, 1, gone},
+      {"a file with a separator", {"convert", "--output", "out.slc/"}, 1, create("out.slc/", "Not a directory")},
+      {"a file with /.", {"convert", "--output", "out.slc/."}, 1, create("out.slc/", "Not a directory")},
+      {"a new folder", {"convert", "--output", "new/"}, 1, create("new/", "Is a directory")},
   };
   for (auto c : kCases) {
     if (c.args[0] == "convert") c.args.insert(c.args.end(), {"--source", "astorb.dat", "--filter", "1-3"});
