@@ -47,6 +47,40 @@ std::string TemporaryName(const std::string& target, unsigned attempt) {
          std::to_string(counter++) + "-" + std::to_string((ticks + attempt) % 100000) + ".tmp";
 }
 
+// Whether `name` is of TemporaryName's making, and for which process.
+bool TemporaryOwner(const std::string& name, long long& process) {
+  constexpr std::string_view kSuffix = ".tmp";
+  if (name.size() <= kSuffix.size() || name.front() != '.' || !name.ends_with(kSuffix)) return false;
+  const std::string_view stem(name.data(), name.size() - kSuffix.size());
+  const std::size_t dot = stem.rfind('.');
+  if (dot == std::string_view::npos || dot == 0) return false;
+  int dashes = 0;
+  bool digits = false;
+  process = 0;
+  for (const char c : stem.substr(dot + 1)) {
+    if (c >= '0' && c <= '9' && (dashes > 0 || process < 1000000000000)) {
+      if (dashes == 0) process = process * 10 + (c - '0');
+      digits = true;
+    } else if (c == '-' && digits && dashes < 2) {
+      ++dashes;
+      digits = false;
+    } else {
+      return false;
+    }
+  }
+  return dashes == 2 && digits;
+}
+
+// Temporary files of runs that were killed before they could delete them.
+void RemoveLeftovers(const std::string& folder) {
+  std::vector<std::string> names;
+  if (ListFolder(folder.empty() ? "." : folder, names) != 0) return;
+  for (const std::string& name : names) {
+    long long process = 0;
+    if (TemporaryOwner(name, process) && process != getpid() && ProcessIsGone(process)) RemoveFile(folder + name);
+  }
+}
+
 }  // namespace
 
 CatalogWriter::~CatalogWriter() { Abandon(); }
@@ -66,6 +100,7 @@ Status CatalogWriter::Open(const std::string& path) {
     return Status::Failure(FileMessage("create", "catalog file", path, err));
   }
   if (info.exists && !info.regular) {
+    inPlace_ = true;
     if (const int err = file_.OpenExistingForWriting(path, true); err != 0) {
       return Status::Failure(FileMessage("create", "catalog file", path, err));
     }
@@ -74,10 +109,17 @@ Status CatalogWriter::Open(const std::string& path) {
 
   // Replace the file a link points to, not the link.
   target_ = info.exists ? ResolvedPath(path) : path;
-  int err = EEXIST;
-  for (unsigned attempt = 0; attempt < 100 && err == EEXIST; ++attempt) {
-    temporary_ = TemporaryName(target_, attempt);
-    err = file_.CreateExclusive(temporary_);
+  const std::string folder = FolderOf(target_);
+  RemoveLeftovers(folder);
+  int err = file_.CreateUnnamed(folder);
+  if (err != 0) {
+    // The file system wants a name from the start.
+    err = EEXIST;
+    for (unsigned attempt = 0; attempt < 100 && err == EEXIST; ++attempt) {
+      temporary_ = TemporaryName(target_, attempt);
+      err = file_.CreateExclusive(temporary_);
+    }
+    if (err == 0) interruptSlot_ = RemoveOnInterrupt(temporary_);
   }
   if (err != 0) {
     temporary_.clear();
@@ -107,13 +149,31 @@ Status CatalogWriter::WriteFailure() const {
   return Status::Failure(FileMessage("write", "catalog file", path_, error_));
 }
 
+int CatalogWriter::NameTemporary() {
+  int err = EEXIST;
+  for (unsigned attempt = 0; attempt < 100 && err == EEXIST; ++attempt) {
+    temporary_ = TemporaryName(target_, attempt);
+    err = file_.LinkAs(temporary_);
+  }
+  if (err != 0) {
+    temporary_.clear();
+    return err;
+  }
+  interruptSlot_ = RemoveOnInterrupt(temporary_);
+  return 0;
+}
+
 Status CatalogWriter::Commit() {
   Flush();
-  if (error_ == 0 && !temporary_.empty()) error_ = file_.Sync();
+  if (error_ == 0 && !inPlace_) error_ = file_.Sync();
+  if (error_ == 0 && !inPlace_ && temporary_.empty()) error_ = NameTemporary();
   if (const int err = file_.Close(); error_ == 0) error_ = err;
-  if (error_ == 0 && !temporary_.empty()) {
+  if (error_ == 0 && !inPlace_) {
     error_ = RenameFile(temporary_, target_);
-    if (error_ == 0) temporary_.clear();
+    if (error_ == 0) {
+      temporary_.clear();
+      KeepOnInterrupt(std::exchange(interruptSlot_, -1));
+    }
   }
   if (error_ != 0) {
     const Status failure = WriteFailure();
@@ -129,6 +189,7 @@ void CatalogWriter::Abandon() {
     RemoveFile(temporary_);
     temporary_.clear();
   }
+  KeepOnInterrupt(std::exchange(interruptSlot_, -1));
 }
 
 }  // namespace orbivane

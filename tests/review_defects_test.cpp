@@ -123,5 +123,36 @@ TEST_F(CliDefectsTest, RefusesBeforeWritingAnything) {
   }
 }
 
+// The run waits in the middle of its source (a FIFO) when it is killed. Where
+// the file system has no unnamed files (the armed fault shim stands in for
+// one), the temporary file has a name from the start.
+TEST_F(CliDefectsTest, AnInterruptedRunLeavesNothingBehind) {
+  ASSERT_EQ(::mkfifo((dir_ / "astorb.fifo").c_str(), 0600), 0);
+  ::signal(SIGINT, SIG_DFL);  // children inherit it, even when the tests run in the background
+  const int fifo = ::open((dir_ / "astorb.fifo").c_str(), O_RDWR);  // a writer: the run waits for lines
+  const std::vector<std::string> args{"convert", "--source", "astorb.fifo", "--output", "out.slc", "--filter", "1-3"};
+  const std::vector<std::string> named = testing::FaultEnvironment("unlink", "none", 1, EIO, "");
+  const auto interrupt = [&](int signo, bool isNamed) {
+    const pid_t pid = testing::StartCli(args, dir_.path(), {isNamed ? named : std::vector<std::string>{}});
+    const std::string line = testing::CurrentLine(1, "Ceres") + "\n";
+    EXPECT_EQ(::write(fifo, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    int unread = 1;
+    for (int wait = 0; wait < 10000 && unread > 0 && ::ioctl(fifo, FIONREAD, &unread) == 0; ++wait) ::usleep(1000);
+    ::kill(pid, signo);
+    return testing::FinishCli(pid, dir_.path()).status;
+  };
+  for (const auto& [signo, isNamed] : {std::pair{SIGKILL, false}, std::pair{SIGTERM, true}, std::pair{SIGINT, true}}) {
+    EXPECT_EQ(interrupt(signo, isNamed), 128 + signo) << "signal " << signo;
+    EXPECT_EQ(ListDir(dir_.path()), "astorb.dat astorb.fifo out.slc") << "signal " << signo;
+  }
+  EXPECT_EQ(interrupt(SIGKILL, true), 128 + SIGKILL);
+  EXPECT_EQ(ListDir(dir_.path()).rfind(".out.slc.", 0), 0u) << "a named file outlives SIGKILL";
+  const std::vector<std::string> next{"convert", "--source", "astorb.dat", "--output", "new.slc", "--filter", "1"};
+  EXPECT_EQ(testing::RunCli(next, dir_.path()).status, 0);
+  EXPECT_EQ(ListDir(dir_.path()), "astorb.dat astorb.fifo history new.slc out.slc") << "the next run removes it";
+  EXPECT_EQ(ReadFile(dir_ / "out.slc"), "previous");
+  ::close(fifo);
+}
+
 }  // namespace
 }  // namespace orbivane
