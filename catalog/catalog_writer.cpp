@@ -37,7 +37,15 @@ std::string NameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// A name beside the target that no other run picks at the same time.
+// The folder as the user reads it: no separator at its end.
+std::string FolderText(const std::string& folder) {
+  if (folder.empty()) return ".";
+  const std::size_t last = folder.find_last_not_of(kSeparators);
+  return last == std::string::npos ? folder.substr(0, 1) : folder.substr(0, last + 1);
+}
+
+// A name beside the target that no other run picks at the same time:
+// ".NAME.PROCESS-COUNTER-TICKS.tmp".
 std::string TemporaryName(const std::string& target, unsigned attempt) {
   static std::atomic<unsigned> counter{0};
   const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
@@ -123,6 +131,10 @@ Status CatalogWriter::Open(const std::string& path) {
   }
   if (err != 0) {
     temporary_.clear();
+    if (info.exists && (err == EACCES || err == EPERM || err == EROFS)) {
+      return Status::Failure("Cannot replace catalog file \"" + path + "\": its folder \"" + FolderText(folder) +
+                             "\" does not allow creating the new file beside it: " + SystemReason(err));
+    }
     return Status::Failure(FileMessage("create", "catalog file", path, err));
   }
   // A replaced catalog keeps its permissions.

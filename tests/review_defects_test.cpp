@@ -92,6 +92,8 @@ TEST_F(CliDefectsTest, RefusesBeforeWritingAnything) {
   const auto create = [&](const std::string& shown, const char* reason) {
     return "Cannot create catalog file \"" + (dir_ / shown) + "\": " + reason + "\n";
   };
+  // Root writes anywhere: the shim refuses the new file as the folder would.
+  const auto denied = [](const std::string& name) { return testing::FaultEnvironment("open", name, 1, EACCES, ""); };
   const struct {
     const char* name;
     std::vector<std::string> args;
@@ -112,6 +114,12 @@ TEST_F(CliDefectsTest, RefusesBeforeWritingAnything) {
       {"a file with a separator", {"convert", "--output", "out.slc/"}, 1, create("out.slc/", "Not a directory")},
       {"a file with /.", {"convert", "--output", "out.slc/."}, 1, create("out.slc/", "Not a directory")},
       {"a new folder", {"convert", "--output", "new/"}, 1, create("new/", "Is a directory")},
+      {"a folder that refuses the new file", {"convert", "--output", "out.slc"}, 1,
+       "Cannot replace catalog file \"" + (dir_ / "out.slc") + "\": its folder \"" + dir_.path() +
+           "\" does not allow creating the new file beside it: Permission denied\n",
+       denied("/.out.slc.")},
+      {"a folder that refuses a first catalog", {"convert", "--output", "new.slc"}, 1,
+       create("new.slc", "Permission denied"), denied("/.new.slc.")},
   };
   for (auto c : kCases) {
     if (c.args[0] == "convert") c.args.insert(c.args.end(), {"--source", "astorb.dat", "--filter", "1-3"});
