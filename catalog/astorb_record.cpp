@@ -35,6 +35,7 @@ namespace {
 
 constexpr int kNameColumns = 18;
 constexpr int kNameWidth = 26;
+constexpr std::size_t kCurrentLineLength = 267;  // the older lines have 266
 
 // Columns past the end of the line read as blanks.
 char At(std::string_view line, int offset) {
@@ -51,14 +52,26 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 double Real(std::string_view line, int offset, int length) { return ParseLeadingDouble(Field(line, offset, length)); }
 int Integer(std::string_view line, int offset, int length) { return ParseLeadingInt(Field(line, offset, length)); }
 
+// An epoch of eight digits between blanks, starting at `yearOffset`.
+bool HasEpochAt(std::string_view line, int yearOffset) {
+  if (At(line, yearOffset - 1) != ' ' || At(line, yearOffset + 8) != ' ') return false;
+  for (int offset = yearOffset; offset < yearOffset + 8; ++offset) {
+    if (!IsDigit(At(line, offset))) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 const AstorbColumns& ColumnsOf(std::string_view line) {
-  if (At(line, 6) != ' ' || At(line, 105) != ' ' || At(line, 114) != ' ') return kOlderColumns;
-  for (int offset = 106; offset < 114; ++offset) {
-    if (!IsDigit(At(line, offset))) return kOlderColumns;
-  }
-  return kCurrentColumns;
+  // The number is right-justified in its field, so where it ends tells the
+  // layout even when the epoch is damaged or the line is cut short.
+  if (IsDigit(At(line, 5)) && At(line, 6) == ' ') return kCurrentColumns;
+  if (IsDigit(At(line, 4)) && At(line, 5) == ' ') return kOlderColumns;
+  // A line without a number: by its epoch, then by its length.
+  if (At(line, 6) == ' ' && HasEpochAt(line, kCurrentColumns.yearOffset)) return kCurrentColumns;
+  if (HasEpochAt(line, kOlderColumns.yearOffset)) return kOlderColumns;
+  return line.size() == kCurrentLineLength ? kCurrentColumns : kOlderColumns;
 }
 
 std::string NameOf(std::string_view line, const AstorbColumns& columns) {

@@ -25,9 +25,12 @@ struct AstorbColumns {
 extern const AstorbColumns kOlderColumns;
 extern const AstorbColumns kCurrentColumns;
 
-// Today's layout is recognised by its epoch: column 7 blank, column 106 blank,
-// columns 107-114 eight digits, column 115 blank. Every other line is read in
-// the older layout.
+// The layout of a line: today's when its number ends in column 6 (a digit
+// there, column 7 blank), the older one when it ends in column 5 (a digit
+// there, column 6 blank). A line without a number is today's when column 7 is
+// blank and columns 107-114 hold an epoch of eight digits between blanks, the
+// older one when columns 106-113 do; failing both, a line of 267 characters
+// is today's and any other the older one.
 const AstorbColumns& ColumnsOf(std::string_view line);
 
 // The catalog's name column: the name up to its first pair of blanks, trailing

@@ -3,6 +3,11 @@
 // folder, which replaces the output only once it is complete and on disk. An
 // output that exists and is not a regular file (a device, a FIFO) is written
 // in place instead, and never replaced.
+//
+// A killed run leaves nothing behind where it can: the temporary file has no
+// name until just before it replaces the output. Where the file system needs
+// a name from the start, an interrupt deletes the file, and the next run into
+// the folder deletes those of runs whose process is gone.
 #pragma once
 
 #include <string>
@@ -43,9 +48,13 @@ class CatalogWriter {
 
   static constexpr std::size_t kBufferSize = 64 * 1024;
 
+  int NameTemporary();
+
   std::string path_;        // the output as the user named it
   std::string target_;      // the file that is replaced (links resolved)
-  std::string temporary_;   // empty when writing in place
+  std::string temporary_;   // the temporary file's name once it has one
+  bool inPlace_ = false;    // writing into the output itself
+  int interruptSlot_ = -1;  // the temporary file goes on an interrupt
   OsFile file_;
   int error_ = 0;
   std::size_t used_ = 0;

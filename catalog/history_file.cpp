@@ -64,6 +64,10 @@ Status ReadHistoryFile(const std::string& path, std::vector<HistoryRecord>& reco
     if (err == ENOENT) return Status::Ok();
     return Status::Failure(FileMessage("read", "history file", path, err));
   }
+  // An append under way finishes its record first.
+  if (const int err = file.LockShared(); err != 0) {
+    return Status::Failure(FileMessage("read", "history file", path, err));
+  }
   HistoryRecord record;
   std::size_t filled = 0;
   for (;;) {
@@ -80,9 +84,34 @@ Status ReadHistoryFile(const std::string& path, std::vector<HistoryRecord>& reco
   }
 }
 
+namespace {
+
+// Opens the file at `path` for an append and locks it, so that other runs,
+// the window's and the command line's alike, wait until the record is whole.
+// A file deleted (cleared) while this run waited for it is left alone, and
+// the append goes to the file that has the name now.
+int OpenLockedForAppend(const std::string& path, OsFile& file) {
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    int err = file.OpenOrCreateForUpdate(path);
+    if (err == 0) err = file.LockExclusive();
+    FileInfo opened;
+    FileInfo named;
+    if (err == 0) err = file.Info(opened);
+    if (err == 0) err = StatPath(path, named);
+    if (err != 0) return err;
+    if (named.exists && named.device == opened.device && named.inode == opened.inode) return 0;
+    file.Close();
+  }
+  return EAGAIN;
+}
+
+}  // namespace
+
 Status AppendHistoryFile(const std::string& path, const HistoryRecord& record) {
   OsFile file;
-  int err = file.OpenOrCreateForUpdate(path);
+  // The lock is held from the realignment to the close: no other run writes
+  // at the same end or cuts a record that is still being written.
+  int err = OpenLockedForAppend(path, file);
   std::uint64_t size = 0;
   if (err == 0) err = file.Size(size);
   if (err == 0 && size % kHistoryRecordSize != 0) {
@@ -99,8 +128,14 @@ Status AppendHistoryFile(const std::string& path, const HistoryRecord& record) {
     err = closeErr;
     // The record may be in the file although its close failed. It is reported
     // as not stored and gets no row, so take it back: file and list agree.
+    // The close ended the lock; the file is cut only while it still ends with
+    // this record, so that no other run's record goes.
     OsFile again;
-    if (again.OpenExistingForWriting(path, false) == 0) again.Truncate(size);
+    std::uint64_t now = 0;
+    if (again.OpenExistingForWriting(path, false) == 0 && again.LockExclusive() == 0 && again.Size(now) == 0 &&
+        now == size + kHistoryRecordSize) {
+      again.Truncate(size);
+    }
   }
   if (err != 0) return Status::Failure(FileMessage("write", "history file", path, err));
   return Status::Ok();

@@ -1,8 +1,12 @@
 #include "os_file.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
+#include <iterator>
 #include <system_error>
 #include <utility>
 
@@ -15,6 +19,9 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <dirent.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <unistd.h>
 #endif
 
@@ -60,6 +67,7 @@ void ClearNonBlocking(int fd) {
 void FillInfo(const struct stat& st, FileInfo& info) {
   info.exists = true;
   info.regular = S_ISREG(st.st_mode);
+  info.directory = S_ISDIR(st.st_mode);
   info.device = static_cast<std::uint64_t>(st.st_dev);
   info.inode = static_cast<std::uint64_t>(st.st_ino);
   info.mode = static_cast<unsigned>(st.st_mode) & 07777u;
@@ -76,6 +84,7 @@ int StatPath(const std::string& path, FileInfo& info) {
   if (_wstat64(Wide(path).c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
   info.exists = true;
   info.regular = (st.st_mode & _S_IFMT) == _S_IFREG;
+  info.directory = (st.st_mode & _S_IFMT) == _S_IFDIR;
   info.device = static_cast<std::uint64_t>(st.st_dev);
   info.inode = static_cast<std::uint64_t>(st.st_ino);
   info.mode = static_cast<unsigned>(st.st_mode) & 0777u;
@@ -125,6 +134,31 @@ int OsFile::OpenOrCreateForUpdate(const std::string& path) {
 int OsFile::CreateExclusive(const std::string& path) {
   fd_ = OpenPath(path, O_WRONLY | O_CREAT | O_EXCL);
   return fd_ < 0 ? errno : 0;
+}
+
+int OsFile::CreateUnnamed(const std::string& folder) {
+#ifdef O_TMPFILE
+  fd_ = OpenPath(folder.empty() ? "." : folder, O_WRONLY | O_TMPFILE);
+  return fd_ < 0 ? errno : 0;
+#else
+  (void)folder;
+  return EOPNOTSUPP;
+#endif
+}
+
+int OsFile::LinkAs(const std::string& path) {
+#ifdef O_TMPFILE
+  const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+  const int error = errno;
+  // Without /proc mounted the descriptor itself can name the file, but only
+  // for a privileged process.
+  if (error == ENOENT && ::linkat(fd_, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0) return 0;
+  return error;
+#else
+  (void)path;
+  return EOPNOTSUPP;
+#endif
 }
 
 std::ptrdiff_t OsFile::Read(void* buffer, std::size_t size, int& error) {
@@ -224,6 +258,24 @@ int OsFile::SetMode(unsigned mode) {
 #endif
 }
 
+namespace {
+
+int Lock(int fd, int operation) {
+  while (::flock(fd, operation) != 0) {
+    if (errno == EINTR) continue;
+    // A file system that keeps no locks (some network shares) is used as it is.
+    if (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL) return 0;
+    return errno;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int OsFile::LockShared() { return Lock(fd_, LOCK_SH); }
+
+int OsFile::LockExclusive() { return Lock(fd_, LOCK_EX); }
+
 int OsFile::Close() {
   if (fd_ < 0) return 0;
   const int fd = std::exchange(fd_, -1);
@@ -276,6 +328,83 @@ int CurrentDirectory(std::string& directory) {
   std::free(cwd);
 #endif
   return 0;
+}
+
+int ListFolder(const std::string& folder, std::vector<std::string>& names) {
+  names.clear();
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return errno;
+  errno = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  const int error = errno;
+  ::closedir(dir);
+  return error;
+}
+
+bool ProcessIsGone(long long id) {
+  if (id <= 0 || id != static_cast<pid_t>(id)) return false;
+  return ::kill(static_cast<pid_t>(id), 0) != 0 && errno == ESRCH;
+}
+
+namespace {
+
+// The files to delete on an interrupt. A slot is free (0), being filled (1)
+// or armed (2); the handler reads only armed slots, whose path is complete.
+struct InterruptSlot {
+  std::atomic<int> state{0};
+  char path[4096];
+};
+InterruptSlot g_interruptSlots[4];
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handler reads the slots");
+
+extern "C" void RemoveAndEnd(int number) {
+  for (InterruptSlot& slot : g_interruptSlots) {
+    if (slot.state.load() == 2) ::unlink(slot.path);
+  }
+  // Blocked while the handler runs, the signal ends the process on return.
+  ::signal(number, SIG_DFL);
+  ::raise(number);
+}
+
+void InstallInterruptHandler() {
+  static const bool installed = [] {
+    for (const int number : {SIGINT, SIGTERM}) {
+      struct sigaction old {};
+      if (::sigaction(number, nullptr, &old) != 0 || old.sa_handler != SIG_DFL) continue;
+      struct sigaction action {};
+      action.sa_handler = RemoveAndEnd;
+      sigemptyset(&action.sa_mask);
+      sigaddset(&action.sa_mask, SIGINT);
+      sigaddset(&action.sa_mask, SIGTERM);
+      action.sa_flags = SA_RESTART;
+      ::sigaction(number, &action, nullptr);
+    }
+    return true;
+  }();
+  (void)installed;
+}
+
+}  // namespace
+
+int RemoveOnInterrupt(const std::string& path) {
+  if (path.size() >= sizeof g_interruptSlots[0].path) return -1;
+  InstallInterruptHandler();
+  for (int i = 0; i < static_cast<int>(std::size(g_interruptSlots)); ++i) {
+    InterruptSlot& slot = g_interruptSlots[i];
+    int expected = 0;
+    if (!slot.state.compare_exchange_strong(expected, 1)) continue;
+    std::memcpy(slot.path, path.c_str(), path.size() + 1);
+    slot.state.store(2);
+    return i;
+  }
+  return -1;
+}
+
+void KeepOnInterrupt(int slot) {
+  if (slot >= 0 && slot < static_cast<int>(std::size(g_interruptSlots))) g_interruptSlots[slot].state.store(0);
 }
 
 }  // namespace orbivane

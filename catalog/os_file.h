@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace orbivane {
 
@@ -15,6 +16,7 @@ std::string SystemReason(int error);
 struct FileInfo {
   bool exists = false;
   bool regular = false;
+  bool directory = false;
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
   unsigned mode = 0;  // permission bits
@@ -42,6 +44,11 @@ class OsFile {
   int OpenOrCreateForUpdate(const std::string& path);
   // Creates a new file that must not exist yet.
   int CreateExclusive(const std::string& path);
+  // Creates a file without a name in `folder`: it goes with the process unless
+  // LinkAs names it. Fails where the system or the file system has none.
+  int CreateUnnamed(const std::string& folder);
+  // Gives a file made by CreateUnnamed the name `path`, which must not exist.
+  int LinkAs(const std::string& path);
 
   bool is_open() const { return fd_ >= 0; }
 
@@ -54,6 +61,11 @@ class OsFile {
   int Truncate(std::uint64_t size);
   int SeekToEnd();
   int SetMode(unsigned mode);
+  // Advisory locks on the whole file: shared for readers, exclusive for one
+  // writer; each waits for the other kind. A lock ends with Close or with the
+  // process, however it ends. A file system without locks is used unlocked.
+  int LockShared();
+  int LockExclusive();
   // Closes now and reports the close's own error (a delayed write error, say).
   int Close();
 
@@ -67,5 +79,16 @@ int RemoveFile(const std::string& path);
 // The path with symbolic links resolved, or the path itself where that fails.
 std::string ResolvedPath(const std::string& path);
 int CurrentDirectory(std::string& directory);
+// The names in a folder, without "." and "..".
+int ListFolder(const std::string& folder, std::vector<std::string>& names);
+// True only when no process with this id exists any more.
+bool ProcessIsGone(long long id);
+
+// Until KeepOnInterrupt, an interrupt (SIGINT, SIGTERM) deletes the file at
+// `path` before the process ends as the signal asks. Returns a slot for
+// KeepOnInterrupt, or -1 when the path cannot be kept (then nothing is done).
+// A signal the program handles or ignores itself is left to it.
+int RemoveOnInterrupt(const std::string& path);
+void KeepOnInterrupt(int slot);
 
 }  // namespace orbivane

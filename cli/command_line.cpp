@@ -29,6 +29,18 @@ const std::map<std::string, std::set<std::string>>& Required() {
   return required;
 }
 
+// Options whose empty value is refused: an empty folder would put the
+// history at the root of the file system, an empty source counts nothing.
+const std::map<std::string, std::set<std::string>>& NonEmpty() {
+  static const std::map<std::string, std::set<std::string>> nonEmpty = {
+      {"convert", {"--workdir"}},
+      {"count", {"--source"}},
+      {"history", {"--workdir"}},
+      {"clear-history", {"--workdir"}},
+  };
+  return nonEmpty;
+}
+
 }  // namespace
 
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args, std::string& error) {
@@ -81,6 +93,12 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       }
     }
   }
+  for (const std::string& name : NonEmpty().at(line.command)) {
+    if (const auto value = line.Option(name); value && value->empty()) {
+      error = "option '" + name + "' needs a non-empty value";
+      return std::nullopt;
+    }
+  }
   return line;
 }
 
@@ -103,7 +121,10 @@ std::string AbsolutePath(const std::string& path, const std::string& currentDire
     }
     i = end + 1;
   }
-  if (result.empty()) result = "/";
+  // A path that ends in a separator (or in "/.") names a folder and keeps
+  // saying so: the file named by the rest is not meant.
+  const bool namesFolder = joined.back() == '/' || joined.ends_with("/.");
+  if (result.empty() || namesFolder) result += '/';
   return result;
 }
 

@@ -42,7 +42,8 @@ struct CommandLine {
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args, std::string& error);
 
 // The path made absolute against the current directory, without resolving
-// links, with "." components and repeated separators removed.
+// links, with "." components and repeated separators removed; a path that
+// ends in a separator still does.
 std::string AbsolutePath(const std::string& path, const std::string& currentDirectory);
 
 }  // namespace orbivane

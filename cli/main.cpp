@@ -1,4 +1,5 @@
 // orbivane-cli: the catalog work of the desktop window, from a shell.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -7,6 +8,7 @@
 #include "catalog.h"
 #include "command_line.h"
 #include "console_services.h"
+#include "file_message.h"
 #include "os_file.h"
 
 namespace orbivane {
@@ -25,6 +27,18 @@ std::string WorkDirOf(const CommandLine& line) {
   return cwd;
 }
 
+// The history's folder must exist; it is never made. A run is refused before
+// it writes anything, and listing or clearing a folder that is not there is
+// no success.
+bool IsHistoryFolder(const std::string& dir) {
+  FileInfo info;
+  int err = StatPath(dir, info);
+  if (err == 0 && !info.exists) err = ENOENT;
+  if (err == 0 && !info.directory) err = ENOTDIR;
+  if (err != 0) std::fprintf(stderr, "%s\n", FileMessage("use", "history folder", dir, err).c_str());
+  return err == 0;
+}
+
 int Convert(const CommandLine& line) {
   const std::string output = *line.Option("--output");
   std::string cwd;
@@ -32,8 +46,10 @@ int Convert(const CommandLine& line) {
     Complain("cannot tell the current directory: " + SystemReason(err));
     return kExitFailure;
   }
+  const std::string workDir = WorkDirOf(line);
+  if (!IsHistoryFolder(workDir)) return kExitFailure;
   ConsoleServices console;
-  CCatalog catalog(console, WorkDirOf(line));
+  CCatalog catalog(console, workDir);
   catalog.m_strSourcePath = *line.Option("--source");
   catalog.m_strOutputPath = AbsolutePath(output, cwd);
   catalog.m_strFilter = *line.Option("--filter");
@@ -80,8 +96,10 @@ int Count(const CommandLine& line) {
 }
 
 int History(const CommandLine& line) {
+  const std::string workDir = WorkDirOf(line);
+  if (!IsHistoryFolder(workDir)) return kExitFailure;
   ConsoleServices console;
-  CCatalog catalog(console, WorkDirOf(line));
+  CCatalog catalog(console, workDir);
   const Status loaded = catalog.LoadHistory();
   for (const ConsoleServices::Row& row : console.rows()) {
     std::printf("%s\t%s\t%s\t%s\n", row[0].c_str(), row[1].c_str(), row[2].c_str(), row[3].c_str());
@@ -94,7 +112,9 @@ int History(const CommandLine& line) {
 }
 
 int ClearHistory(const CommandLine& line) {
-  const Status deleted = DeleteHistoryFile(HistoryPath(WorkDirOf(line)));
+  const std::string workDir = WorkDirOf(line);
+  if (!IsHistoryFolder(workDir)) return kExitFailure;
+  const Status deleted = DeleteHistoryFile(HistoryPath(workDir));
   if (!deleted) {
     std::fprintf(stderr, "%s\n", deleted.message().c_str());
     return kExitFailure;

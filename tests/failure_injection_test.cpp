@@ -95,7 +95,8 @@ TEST_F(FailureInjectionTest, AFailedCatalogWriteKeepsThePreviousCatalogAndRecord
       {"fsync", EIO, 0, "Cannot write catalog file \"" + out + "\": Input/output error"},
       {"close", EDQUOT, 0, "Cannot write catalog file \"" + out + "\": Disk quota exceeded"},
       {"rename", EXDEV, 0, "Cannot write catalog file \"" + out + "\": Invalid cross-device link"},
-      {"open", EACCES, 0, "Cannot create catalog file \"" + out + "\": Permission denied"},
+      {"open", EACCES, 0, "Cannot replace catalog file \"" + out + "\": its folder \"" + dir_.path() +
+                              "\" does not allow creating the new file beside it: Permission denied"},
   };
   int injected = 0;
   for (const auto& c : kCases) {

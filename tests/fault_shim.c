@@ -13,6 +13,11 @@
  *            the next matching write fails (how a filling disk behaves).
  * A failed close still closes the descriptor, as POSIX leaves it.
  *
+ * Faults are chosen by the file's name, and a file made without a name has
+ * none: while armed, the shim is a file system without unnamed files
+ * (O_TMPFILE fails with EOPNOTSUPP), so the program names its files from the
+ * start and every call on them can be failed.
+ *
  * Preloaded, it is armed from the environment:
  *   ORBIVANE_FAULT_CALL   open, read, write, fsync, close, rename, unlink,
  *                         lseek or ftruncate
@@ -145,6 +150,10 @@ static long Failed(void) {
 }
 
 static int OpenAt(int dirfd, const char* path, int flags, mode_t mode) {
+  if (g_fault.armed && (flags & O_TMPFILE) == O_TMPFILE) {
+    errno = EOPNOTSUPP;
+    return -1;
+  }
   if (Decide("open", path) != kPass) return (int)Failed();
   return (int)Sys(SYS_openat, dirfd, (long)path, flags, mode);
 }
