@@ -10,5 +10,5 @@ cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)" --target orbivane-screenshot >/dev/null
 mkdir -p docs
 GDK_BACKEND=x11 xvfb-run -a -s "-screen 0 1280x800x24" \
-  ./build/release/ui/orbivane-screenshot tests/data/astorb-current-sample.dat docs/screenshot.png
+  ./build/release/tools/orbivane-screenshot tests/data/astorb-current-sample.dat docs/screenshot.png
 echo "Wrote docs/screenshot.png"

@@ -1,0 +1,232 @@
+// The window as wired: the real main window on a virtual display, its
+// buttons pressed and its modal dialogs answered here.
+#include <filesystem>
+#include <functional>
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/gauge.h>
+#include <wx/listctrl.h>
+#include <wx/stattext.h>
+#include <wx/testing.h>
+#include <wx/textctrl.h>
+
+#include "about_dlg.h"
+#include "browser.h"
+#include "catalog_dlg.h"
+#include "file_presets.h"
+#include "help_dlg.h"
+#include "resource_ids.h"
+#include "test_files.h"
+
+// Failures go to GoogleTest, and a dialog nobody expected is answered with
+// Cancel so that it never waits for a user.
+struct GTestModalHook : wxTestingModalHook {
+  using wxTestingModalHook::wxTestingModalHook;
+  int Enter(wxDialog* dialog) override {
+    const int answer = wxTestingModalHook::Enter(dialog);
+    return answer == wxID_NONE ? wxID_CANCEL : answer;
+  }
+  void ReportFailure(const wxString& message) override { ADD_FAILURE() << message.utf8_string(); }
+};
+#undef wxTEST_DIALOG_HOOK_CLASS
+#define wxTEST_DIALOG_HOOK_CLASS GTestModalHook
+
+namespace orbivane::testing {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// Answers a modal dialog of type T with what `act` returns.
+template <class T>
+struct Expect : wxExpectModalBase<T, Expect<T>> {
+  explicit Expect(std::function<int(T*)> function) : act(std::move(function)) {}
+  int OnInvoked(T* dialog) const override { return act(dialog); }
+  std::function<int(T*)> act;
+};
+
+// Keeps "caption: text" of a message box and answers it.
+Expect<wxMessageDialog> Message(Lines& seen, int answer = wxID_OK) {
+  return Expect<wxMessageDialog>([&seen, answer](wxMessageDialog* box) {
+    seen.push_back(box->GetCaption().utf8_string() + ": " + box->GetMessage().utf8_string());
+    return answer;
+  });
+}
+
+// Keeps the preset path of a file dialog; answers OK with `path`, or Cancel when it is empty.
+Expect<wxFileDialog> File(const std::string& path, std::string* preset = nullptr) {
+  return Expect<wxFileDialog>([path, preset](wxFileDialog* dialog) {
+    if (preset != nullptr) *preset = (dialog->GetDirectory() + "/" + dialog->GetFilename()).utf8_string();
+    dialog->SetPath(wxString::FromUTF8(path));
+    return path.empty() ? wxID_CANCEL : wxID_OK;
+  });
+}
+
+// A button press, or with wxEVT_MENU a menu command or key.
+void Send(wxWindow* dialog, int id, wxEventType type = wxEVT_BUTTON) {
+  wxCommandEvent event(type, id);
+  dialog->ProcessWindowEvent(event);
+}
+
+Lines g_opened;  // the addresses handed to the browser
+
+// A main window started in a scratch folder (the folder of its `history`).
+class WindowTest : public ::testing::Test {
+ protected:
+  WindowTest() {
+    g_opened.clear();
+    window_.Show();  // which loads the history
+  }
+
+  std::string Path(const std::string& name) const { return folder_ / name; }
+  std::string Text(int id) {
+    wxWindow* control = window_.FindWindow(id);
+    if (auto* label = dynamic_cast<wxStaticText*>(control)) return label->GetLabelText().utf8_string();
+    return dynamic_cast<wxTextCtrl*>(control)->GetValue().utf8_string();
+  }
+  void Click(int id) { Send(&window_, id); }
+  // The history list, newest on top: "date | catalog | filter | number".
+  Lines Rows() {
+    auto* list = dynamic_cast<wxListCtrl*>(window_.FindWindow(IDC_HISTORY));
+    Lines rows(list->GetItemCount());
+    for (long row = 0; row < list->GetItemCount(); ++row) {
+      rows[row] = list->GetItemText(row, 0).empty() ? "" : "date";
+      for (int column = 1; column < 4; ++column) rows[row] += " | " + list->GetItemText(row, column).utf8_string();
+    }
+    return rows;
+  }
+  // Types the filter and, when given, chooses the output.
+  void Prepare(const std::string& filter, const std::string& output = "") {
+    dynamic_cast<wxTextCtrl*>(window_.FindWindow(IDC_FILTER))->ChangeValue(filter);
+    if (!output.empty()) wxTEST_DIALOG(Click(IDC_BROWSE_OUTPUT), File(Path(output)));
+  }
+
+  ScratchDir folder_;
+  const bool inFolder_ = wxSetWorkingDirectory(folder_.path());
+  // Any dialog shown outside wxTEST_DIALOG fails the test.
+  GTestModalHook unexpected_;
+  CCatalogDlg window_;
+};
+
+TEST_F(WindowTest, StartsWithItsImagesAndShowsAnUnreadableHistory) {
+  std::filesystem::create_directory(Path("history"));
+  CCatalogDlg window;
+  Lines seen;
+  wxTEST_DIALOG(window.Show(), Message(seen));
+  EXPECT_EQ(seen, Lines{"Orbivane: Cannot read history file \"" + Path("history") + "\": Is a directory"});
+  EXPECT_TRUE(window.GetBackgroundBrush().IsOk());
+  EXPECT_EQ(window.GetIcons().GetIconCount(), 2u);
+}
+
+TEST_F(WindowTest, ChoosingBothFilesThenStartingPutsTheNewestRunOnTopAndFillsTheBar) {
+  WriteFile(Path("big.dat"), NumberedSource(2000));
+  WriteFile(Path("cat.slc"), "an older catalog");
+  Prepare("1-6");
+  std::string preset;
+  wxTEST_DIALOG(Click(IDC_BROWSE_SOURCE), File(Path("big.dat"), &preset));
+  EXPECT_EQ(preset, Path("astorb.dat"));
+  EXPECT_EQ(Text(IDC_SOURCE) + "|" + Text(IDC_TOTAL) + "|" + Text(IDC_FILTER), Path("big.dat") + "|2000 |1-6");
+  Lines seen;
+  wxTEST_DIALOG(Click(IDC_BROWSE_OUTPUT), File(Path("cat"), &preset), Message(seen, wxID_NO));
+  EXPECT_EQ(preset.substr(0, preset.size() - 13), folder_.path() + "/");
+  EXPECT_EQ(OutputPresetName("/d", {2027, 1, 3, 9, 5, 0}), "/d/0301_0905");
+  EXPECT_EQ(seen, Lines{"Orbivane: " + Path("cat.slc") + " already exists.\nDo you want to replace it?"});
+  EXPECT_EQ(Text(IDC_OUTPUT), "");
+  wxTEST_DIALOG(Click(IDC_BROWSE_OUTPUT), File(Path("cat")), Message(seen, wxID_YES));
+  wxTEST_DIALOG(Click(IDC_BROWSE_SOURCE);
+                Click(IDC_BROWSE_OUTPUT), File(""), File(""));
+  EXPECT_EQ(Text(IDC_TOTAL) + "|" + Text(IDC_OUTPUT), "2000 |" + Path("cat.slc"));
+  EXPECT_EQ(WithDefaultExtension("/d.v2/cat", "slc"), "/d.v2/cat.slc");
+  Click(IDC_START);
+  Prepare("2, 2000", "second.slc");
+  Click(IDC_START);
+  const Lines expected = {"date | " + Path("second.slc") + " | 2, 2000 | 2",
+                          "date | " + Path("cat.slc") + " | 1-6 | 6"};
+  EXPECT_EQ(Rows(), expected);
+  auto* bar = dynamic_cast<wxGauge*>(window_.FindWindow(IDC_PROGRESS));
+  EXPECT_EQ(bar->GetValue(), 200);
+  EXPECT_EQ(bar->GetRange(), 200);
+  Prepare("1-5x", "refused.slc");
+  wxTEST_DIALOG(Click(IDC_START), Message(seen));
+  EXPECT_EQ(seen.back(), "Orbivane: Filter string contains invalid simbols!");
+  EXPECT_FALSE(FileExists(Path("refused.slc")));
+  Click(IDC_CLEAR_HISTORY);
+  EXPECT_EQ(Rows(), Lines{});
+}
+
+TEST_F(WindowTest, CommandsAreIgnoredWhileWorking) {
+  WriteFile(Path("big.dat"), NumberedSource(30001));
+  const int repaints = window_.RepaintCount();
+  wxTEST_DIALOG(Click(IDC_BROWSE_SOURCE), File(Path("big.dat")));
+  EXPECT_GT(window_.RepaintCount(), repaints) << "the count lets the window paint";
+  WriteFile(Path("history"), "");  // Clear History would delete it
+  Prepare("1-30001", "big.slc");
+  bool busyAndDisabled = false;
+  // The cap message comes in the middle of the run: try everything there.
+  wxTEST_DIALOG(Click(IDC_START), Expect<wxMessageDialog>([&](wxMessageDialog*) {
+                  busyAndDisabled = window_.IsBusy() && !window_.IsEnabled();
+                  for (const int id : {IDC_CLEAR_HISTORY, IDC_HELP_BUTTON, IDC_BROWSE_SOURCE, IDC_BROWSE_OUTPUT,
+                                       IDC_START, IDC_DOWNLOAD_CATALOGS, IDOK, IDCANCEL}) {
+                    Click(id);
+                  }
+                  Send(&window_, ID_HELP, wxEVT_MENU);
+                  Send(&window_, IDM_ABOUTBOX, wxEVT_MENU);
+                  window_.Close();
+                  return wxID_OK;
+                }));
+  EXPECT_TRUE(busyAndDisabled);
+  EXPECT_TRUE(FileExists(Path("history"))) << "Clear History did not run";
+  EXPECT_EQ(g_opened, Lines{});
+  EXPECT_EQ(Rows().size(), 1u);
+  EXPECT_TRUE(window_.IsShown() && window_.IsEnabled() && !window_.IsBusy());
+  EXPECT_GT(window_.RepaintCount(), repaints + 1) << "the run lets the window paint";
+}
+
+TEST_F(WindowTest, HelpOnF1AboutAndBothWebButtons) {
+  wxKeyEvent f1(wxEVT_KEY_DOWN);
+  f1.m_keyCode = WXK_F1;
+  std::string text;
+  wxTEST_DIALOG(Send(&window_, window_.GetAcceleratorTable()->GetCommand(f1), wxEVT_MENU),
+                Expect<CHelpDlg>([&](CHelpDlg* help) {
+                  help->TransferDataToWindow();  // what showing it does first
+                  text = dynamic_cast<wxTextCtrl*>(help->FindWindow(IDC_HELP_TEXT))->GetValue().utf8_string();
+                  Send(help, IDC_DOWNLOAD_SOURCE);
+                  wxKeyEvent enter(wxEVT_KEY_DOWN);  // the default button, even in the text
+                  enter.m_keyCode = WXK_RETURN;
+                  help->FindWindow(IDC_HELP_TEXT)->ProcessWindowEvent(enter);
+                  return wxID_CANCEL;
+                }));
+#ifdef __WXGTK__
+  EXPECT_EQ(text.substr(0, 16), "\nOrbivane Help\n\n") << "a GTK field shows a CR as a glyph";
+#endif
+  EXPECT_EQ(text.substr(text.size() - 12), "at any time.");
+  Click(IDC_DOWNLOAD_CATALOGS);
+  const std::string astorb = "ftp://ftp.lowell.edu/pub/elgb/astorb.html";
+  EXPECT_EQ(g_opened, (Lines{astorb, astorb, "https://orbivane.example/asteroids.htm"}));
+  // The Help button, and only the About ids 0x10 to 0x1F open About.
+  wxTEST_DIALOG(Click(IDC_HELP_BUTTON);
+                window_.OnSysCommand(IDM_ABOUTBOX - 1);
+                window_.OnSysCommand(IDM_ABOUTBOX + 0x10);
+                Send(&window_, IDM_ABOUTBOX + 0xF, wxEVT_MENU),
+                Expect<CHelpDlg>([](CHelpDlg*) { return wxID_CANCEL; }),
+                Expect<CAboutDlg>([](CAboutDlg*) { return wxID_OK; }));
+}
+
+}  // namespace
+}  // namespace orbivane::testing
+
+// GoogleTest runs inside a started toolkit whose log goes to stderr, and no browser starts.
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();  // listing needs no display
+  wxApp::SetInstance(new wxApp());
+  if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) return 1;
+  delete wxLog::SetActiveTarget(new wxLogStderr);
+  orbivane::SetBrowserLauncher([](const std::string& url) {
+    orbivane::testing::g_opened.push_back(url);
+    return true;
+  });
+  const int result = RUN_ALL_TESTS();
+  wxEntryCleanup();
+  return result;
+}
