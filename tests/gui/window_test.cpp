@@ -1,5 +1,6 @@
 // The window as wired: the real main window on a virtual display, its
 // buttons pressed and its modal dialogs answered here.
+#include <cmath>
 #include <filesystem>
 #include <functional>
 
@@ -210,6 +211,26 @@ TEST_F(WindowTest, HelpOnF1AboutAndBothWebButtons) {
                 Send(&window_, IDM_ABOUTBOX + 0xF, wxEVT_MENU),
                 Expect<CHelpDlg>([](CHelpDlg*) { return wxID_CANCEL; }),
                 Expect<CAboutDlg>([](CAboutDlg*) { return wxID_OK; }));
+}
+
+TEST_F(WindowTest, TotalShowsEveryCountUpTo99999999WholeBesideItsCaption) {
+  window_.ShowTotal("99999999 ");
+  wxWindow* total = window_.FindWindow(IDC_TOTAL);
+  const wxRect field = total->GetParent()->GetRect();
+  const wxRect caption = wxWindow::FindWindowByLabel("Total :", &window_)->GetRect();
+  EXPECT_GE(total->GetSize().x, total->GetTextExtent("99999999 ").x);
+  EXPECT_LT(caption.GetRight(), field.GetLeft());
+  EXPECT_GT(caption.GetLeft(), window_.FindWindow(IDC_BROWSE_SOURCE)->GetRect().GetRight());
+}
+
+TEST_F(WindowTest, HistoryColumnsScaleWithTheFontSoTheDateFits) {
+  auto* list = dynamic_cast<wxListCtrl*>(window_.FindWindow(IDC_HISTORY));
+  const double scale = window_.ConvertDialogToPixels(wxSize(4, 0)).x / 6.0;
+  const int designed[] = {130, 300, 300, 70};
+  for (int column = 0; column < 4; ++column) {
+    EXPECT_EQ(list->GetColumnWidth(column), std::lround(designed[column] * scale)) << "column " << column;
+  }
+  EXPECT_GT(list->GetColumnWidth(0), list->GetTextExtent("12/31/2026 23:59:59").x);
 }
 
 }  // namespace
