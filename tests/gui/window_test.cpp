@@ -233,6 +233,46 @@ TEST_F(WindowTest, HistoryColumnsScaleWithTheFontSoTheDateFits) {
   EXPECT_GT(list->GetColumnWidth(0), list->GetTextExtent("12/31/2026 23:59:59").x);
 }
 
+TEST_F(WindowTest, FocusComesBackToWhereItWasAfterEachModalDialog) {
+  const struct {
+    int focused;
+    int command;
+    wxEventType type;
+  } kCases[] = {
+      {IDC_BROWSE_SOURCE, IDC_BROWSE_SOURCE, wxEVT_BUTTON},
+      {IDC_BROWSE_OUTPUT, IDC_BROWSE_OUTPUT, wxEVT_BUTTON},
+      {IDC_HELP_BUTTON, IDC_HELP_BUTTON, wxEVT_BUTTON},
+      {IDC_FILTER, IDM_ABOUTBOX, wxEVT_MENU},
+      {IDC_FILTER, IDC_CLEAR_HISTORY, wxEVT_BUTTON},
+  };
+  std::filesystem::create_directory(Path("history"));  // Clear History then says why it cannot delete it
+  for (const auto& c : kCases) {
+    window_.FindWindow(c.focused)->SetFocus();
+    wxTEST_DIALOG(Send(&window_, c.command, c.type), Expect<wxDialog>([this](wxDialog*) {
+                    window_.FindWindow(IDC_SOURCE)->SetFocus();  // where the dialog leaves it
+                    return wxID_CANCEL;
+                  }));
+    EXPECT_EQ(wxWindow::FindFocus(), window_.FindWindow(c.focused)) << "command " << c.command;
+  }
+}
+
+TEST_F(WindowTest, OneQuestionAboutTheFileThatWillBeWritten) {
+  WriteFile(Path("foo"), "not a catalog");
+  WriteFile(Path("bar.slc"), "an older catalog");
+  long style = wxFD_OVERWRITE_PROMPT;
+  wxTEST_DIALOG(Click(IDC_BROWSE_OUTPUT), Expect<wxFileDialog>([&](wxFileDialog* dialog) {
+                  style = dialog->GetWindowStyle();
+                  dialog->SetPath(Path("foo"));
+                  return wxID_OK;
+                }));
+  EXPECT_EQ(style & wxFD_OVERWRITE_PROMPT, 0) << "the toolkit would ask about the name typed";
+  EXPECT_EQ(Text(IDC_OUTPUT), Path("foo.slc"));
+  Lines seen;
+  wxTEST_DIALOG(Click(IDC_BROWSE_OUTPUT), File(Path("bar.slc")), Message(seen, wxID_NO));
+  EXPECT_EQ(seen, Lines{"Orbivane: " + Path("bar.slc") + " already exists.\nDo you want to replace it?"});
+  EXPECT_EQ(Text(IDC_OUTPUT), Path("foo.slc"));
+}
+
 }  // namespace
 }  // namespace orbivane::testing
 
