@@ -201,8 +201,9 @@ TEST_F(WindowTest, HelpOnF1AboutAndBothWebButtons) {
   EXPECT_EQ(text.substr(0, 16), "\nOrbivane Help\n\n") << "a GTK field shows a CR as a glyph";
 #endif
   EXPECT_EQ(text.substr(text.size() - 12), "at any time.");
+  EXPECT_NE(text.find(" catalog can be downloaded from https://ftp.lowell.edu/pub/elgb/astorb.dat.gz.\n"), text.npos);
   Click(IDC_DOWNLOAD_CATALOGS);
-  const std::string astorb = "ftp://ftp.lowell.edu/pub/elgb/astorb.html";
+  const std::string astorb = "https://asteroid.lowell.edu/astorb/";
   EXPECT_EQ(g_opened, (Lines{astorb, astorb, "https://orbivane.example/asteroids.htm"}));
   // The Help button, and only the About ids 0x10 to 0x1F open About.
   wxTEST_DIALOG(Click(IDC_HELP_BUTTON);
