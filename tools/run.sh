@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts the Orbivane window. Without a
-# display it says so and shows how to do the same work with orbivane-cli.
+# display it does the main job with orbivane-cli instead: it converts the
+# bundled sample and shows the catalog and the history (tools/sample_run.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,16 +10,6 @@ cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)" >/dev/null
 
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
-  cat >&2 <<'TEXT'
-No display here (neither DISPLAY nor WAYLAND_DISPLAY is set), so the Orbivane
-window cannot open. orbivane-cli does the same work from the shell, e.g. the
-bundled sample:
-
-  mkdir -p out && ./build/release/cli/orbivane-cli convert --source tests/data/astorb-current-sample.dat \
-    --output out/sample.slc --filter "1-6" --workdir out
-
-(`./build/release/cli/orbivane-cli --help` lists its commands.)
-TEXT
-  exit 1
+  exec bash tools/sample_run.sh build/release/cli/orbivane-cli build/sample
 fi
 exec ./build/release/ui/orbivane

@@ -1,11 +1,14 @@
-// orbivane-screenshot: shows the main window after a small compilation of
-// the bundled sample and saves a picture of it. Run it on a display of its
+// orbivane-screenshot: shows the main window after two small compilations
+// of the bundled sample, padded to the line count of today's full-size
+// astorb.dat, and saves a picture of it. Run it on a display of its
 // own (tools/screenshot.sh starts one under Xvfb).
 //   orbivane-screenshot SAMPLE.dat OUTPUT.png [main|help|about]
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include <unistd.h>
@@ -62,18 +65,30 @@ class ScreenshotApp : public wxApp {
   }
 
  private:
-  // A fresh folder with the sample as astorb.dat; the history lives there.
+  // A fresh folder with an astorb.dat of today's full size (1,420,000
+  // lines): the sample's lines, then empty ones. The history lives there.
   bool PrepareFolder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "orbivane-demo-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) return false;
     folder_ = pattern;
     std::error_code ec;
     std::filesystem::copy_file(sample_, folder_ + "/astorb.dat", ec);
+    {
+      std::ofstream source(folder_ + "/astorb.dat", std::ios::binary | std::ios::app);
+      source << std::string(kFullSizeLines - SampleLines(), '\n');
+    }
     if (ec || ::chdir(folder_.c_str()) != 0) {
       std::fprintf(stderr, "orbivane-screenshot: cannot prepare %s\n", folder_.c_str());
       return false;
     }
     return true;
+  }
+
+  static constexpr std::size_t kFullSizeLines = 1420000;
+
+  std::size_t SampleLines() const {
+    std::ifstream in(sample_, std::ios::binary);
+    return static_cast<std::size_t>(std::count(std::istreambuf_iterator<char>(in), {}, '\n'));
   }
 
   // An empty `name` takes the preset name of the save dialog.

@@ -127,8 +127,16 @@ void CCatalogDlg::OnSysCommand(unsigned id) {
 }
 
 void CCatalogDlg::OpenAboutBox() {
+  const FocusKeeper keep(*this);
   CAboutDlg about(this);
   about.ShowModal();
+}
+
+CCatalogDlg::FocusKeeper::FocusKeeper(wxWindow& window, wxWindow* to)
+    : m_window(window), m_focus(to != nullptr ? to : wxWindow::FindFocus()) {}
+
+CCatalogDlg::FocusKeeper::~FocusKeeper() {
+  if (m_focus && wxGetTopLevelParent(m_focus) == &m_window) m_focus->SetFocus();
 }
 
 void CCatalogDlg::OnEndButton(wxCommandEvent& event) {
@@ -145,7 +153,7 @@ void CCatalogDlg::OnCloseWindow(wxCloseEvent& event) {
 }
 
 void CCatalogDlg::RunBusy(const std::function<void()>& work) {
-  wxWindow* const focus = wxWindow::FindFocus();
+  const FocusKeeper keep(*this);
   struct BusyFlag {
     bool& flag;
     explicit BusyFlag(bool& f) : flag(f) { flag = true; }
@@ -157,7 +165,6 @@ void CCatalogDlg::RunBusy(const std::function<void()>& work) {
     m_repaint.Reset();
     work();
   }
-  if (focus != nullptr && wxGetTopLevelParent(focus) == this) focus->SetFocus();
 }
 
 void CCatalogDlg::RepaintIfDue() {
@@ -174,6 +181,7 @@ void CCatalogDlg::OnStart() {
 void CCatalogDlg::OnClearHistory() { m_catalog.OnClearHistory(); }
 
 void CCatalogDlg::OnHelpButton() {
+  const FocusKeeper keep(*this);
   CHelpDlg help(this);
   help.m_strHelpText = HelpText();
   help.ShowModal();

@@ -9,6 +9,7 @@
 
 #include <wx/iconbndl.h>
 #include <wx/menu.h>
+#include <wx/weakref.h>
 
 #include "catalog.h"
 #include "pattern_dlg.h"
@@ -90,6 +91,19 @@ class CCatalogDlg : public CPatternDlg, public WindowServices {
   void OnContextMenu(wxContextMenuEvent& event);
   void OpenAboutBox();
   bool ConfirmReplace(const wxString& path);
+
+  // Gives the keyboard focus, when it goes, to `to` or else back to the
+  // control of the window that had it when it was made. After a modal dialog
+  // GTK leaves the focus nowhere, and Tab would start again at the first field.
+  class FocusKeeper {
+   public:
+    explicit FocusKeeper(wxWindow& window, wxWindow* to = nullptr);
+    ~FocusKeeper();
+
+   private:
+    wxWindow& m_window;
+    const wxWeakRef<wxWindow> m_focus;
+  };
 
 #ifdef __WXMSW__
   WXLRESULT MSWWindowProc(WXUINT message, WXWPARAM wParam, WXLPARAM lParam) override;

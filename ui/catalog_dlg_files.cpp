@@ -6,6 +6,7 @@
 
 #include "catalog_dlg.h"
 #include "file_presets.h"
+#include "resource_ids.h"
 #include "ui_texts.h"
 
 namespace orbivane {
@@ -34,6 +35,7 @@ std::string ChosenPath(const wxFileDialog& dialog) {
 }  // namespace
 
 void CCatalogDlg::OnBrowseSource() {
+  const FocusKeeper keep(*this, FindWindow(IDC_BROWSE_SOURCE));
   PullTexts();  // keeps the filter typed so far
   const wxFileName preset(wxString::FromUTF8(SourcePresetName(m_catalog.m_strWorkDir)));
   wxFileDialog dialog(this, "Open", preset.GetPath(), preset.GetFullName(), kSourceWildcard, wxFD_OPEN);
@@ -45,19 +47,17 @@ void CCatalogDlg::OnBrowseSource() {
 }
 
 void CCatalogDlg::OnBrowseOutput() {
+  const FocusKeeper keep(*this, FindWindow(IDC_BROWSE_OUTPUT));
   PullTexts();
   const std::string presetName = OutputPresetName(m_catalog.m_strWorkDir, CurrentTime());
-  // The extension is shown from the start, so that the dialog's question
-  // about replacing a file concerns the file that will be written.
   const wxFileName preset(wxString::FromUTF8(WithDefaultExtension(presetName, kOutputExtension)));
-  wxFileDialog dialog(this, "Save As", preset.GetPath(), preset.GetFullName(), kOutputWildcard,
-                      wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+  // The dialog itself does not ask about replacing a file: it would ask
+  // about the name typed, before the extension is added. The one question
+  // is about the file that will be written.
+  wxFileDialog dialog(this, "Save As", preset.GetPath(), preset.GetFullName(), kOutputWildcard, wxFD_SAVE);
   if (dialog.ShowModal() == wxID_CANCEL) return;
-  const std::string chosen = ChosenPath(dialog);
-  const std::string path = WithDefaultExtension(chosen, kOutputExtension);
-  if (path != chosen && wxFileName::Exists(wxString::FromUTF8(path)) && !ConfirmReplace(wxString::FromUTF8(path))) {
-    return;
-  }
+  const std::string path = WithDefaultExtension(ChosenPath(dialog), kOutputExtension);
+  if (wxFileName::Exists(wxString::FromUTF8(path)) && !ConfirmReplace(wxString::FromUTF8(path))) return;
   m_catalog.m_strOutputPath = path;
   PushTexts();
 }

@@ -31,8 +31,14 @@ void AddGroupBox(wxWindow* parent, const wxString& text, const wxRect& rect) {
 void CCatalogDlg::CreateControls() {
   m_editSource = AddEdit(this, IDC_SOURCE, DluRect(13, 20, 260, 12), wxTE_READONLY);
   AddButton(this, IDC_BROWSE_SOURCE, "...", DluRect(277, 20, 22, 13));
-  AddLabel("Total :", DluRect(307, 23, 21, 9), wxALIGN_LEFT, LabelGrowth::kLeftward);
-  m_total = AddStaticField(IDC_TOTAL, DluRect(330, 21, 31, 12), wxALIGN_RIGHT);
+  // The Total shows every count up to 99,999,999 and its blank: where this
+  // desktop's font needs more room, the field widens into the free space on
+  // its left and its caption moves with it.
+  wxStaticText* totalCaption = AddLabel("Total :", DluRect(307, 23, 21, 9), wxALIGN_LEFT, LabelGrowth::kLeftward);
+  const wxRect totalRect = DluRect(330, 21, 31, 12);
+  m_total = AddStaticField(IDC_TOTAL, totalRect, wxALIGN_RIGHT, "99999999 ");
+  const int widened = m_total->GetParent()->GetSize().x - totalRect.width;
+  totalCaption->Move(totalCaption->GetPosition() - wxPoint(widened, 0));
   m_editFilter = AddEdit(this, IDC_FILTER, DluRect(49, 65, 313, 12), 0);
   m_editOutput = AddEdit(this, IDC_OUTPUT, DluRect(49, 86, 286, 12), wxTE_READONLY);
   AddButton(this, IDC_BROWSE_OUTPUT, "...", DluRect(340, 86, 22, 13));
@@ -54,10 +60,18 @@ void CCatalogDlg::CreateControls() {
 }
 
 void CCatalogDlg::CreateHistoryColumns() {
-  m_history->InsertColumn(0, "Date/Time", wxLIST_FORMAT_LEFT, 130);
-  m_history->InsertColumn(1, "Catalog File", wxLIST_FORMAT_LEFT, 300);
-  m_history->InsertColumn(2, "Filter", wxLIST_FORMAT_LEFT, 300);
-  m_history->InsertColumn(3, "Number", wxLIST_FORMAT_LEFT, 70);
+  // The widths are pixels of the window's design font, whose dialog base
+  // unit is 6 pixels wide; they grow with this window's font, so that each
+  // column holds what it was made for ("12/31/2026 23:59:59" in the first).
+  constexpr int kDesignBaseUnitX = 6;
+  const int baseUnitX = ConvertDialogToPixels(wxSize(4, 0)).x;
+  const auto scaled = [baseUnitX](int width) {
+    return (width * baseUnitX + kDesignBaseUnitX / 2) / kDesignBaseUnitX;
+  };
+  m_history->InsertColumn(0, "Date/Time", wxLIST_FORMAT_LEFT, scaled(130));
+  m_history->InsertColumn(1, "Catalog File", wxLIST_FORMAT_LEFT, scaled(300));
+  m_history->InsertColumn(2, "Filter", wxLIST_FORMAT_LEFT, scaled(300));
+  m_history->InsertColumn(3, "Number", wxLIST_FORMAT_LEFT, scaled(70));
 }
 
 }  // namespace orbivane

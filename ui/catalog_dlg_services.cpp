@@ -45,6 +45,7 @@ void CCatalogDlg::ShowTotal(const std::string& text) {
 }
 
 void CCatalogDlg::MessageBox(const std::string& text) {
+  const FocusKeeper keep(*this);
   wxMessageBox(wxString::FromUTF8(text), wxString::FromUTF8(kAppTitle), wxOK | wxICON_EXCLAMATION, this);
 }
 

@@ -13,8 +13,7 @@ const std::string_view kHelpLines[kHelpLineCount] = {
     "The main source for asteroid data of Skyloom is ASTORB orbit catalog downloaded from the Internet. "
     "The ASTORB catalog is produced and maintained at Lowell Observatory in Flagstaff, Arizona. "
     "ASTORB contains orbit data for all known asteroids and is updated daily! "
-    "The latest version of the catalog can be obtained by anonymous FTP from " ORBIVANE_ASTORB_FTP_DIRECTORY
-    "astorb.dat.gz.",
+    "The latest version of the catalog can be downloaded from " ORBIVANE_ASTORB_DOWNLOAD_URL ".",
     "",
     "SOURCE CATALOG SECTION",
     "This catalog can only be the original astorb.dat file.",

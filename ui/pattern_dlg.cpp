@@ -65,14 +65,17 @@ wxStaticText* CPatternDlg::AddLabel(const wxString& text, const wxRect& rect, lo
   return label;
 }
 
-wxStaticText* CPatternDlg::AddStaticField(int id, const wxRect& rect, long style) {
+wxStaticText* CPatternDlg::AddStaticField(int id, const wxRect& rect, long style, const wxString& widest) {
   // A label of this toolkit draws neither an edge nor a background of its
   // own, so the field is a sunken panel with the text centred vertically in it.
   auto* frame = new FieldFrame(this, rect);
   frame->SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
-  const wxSize inside = frame->GetClientSize();
   auto* field = new wxStaticText(frame, id, wxEmptyString, wxDefaultPosition, wxDefaultSize,
                                  style | wxST_NO_AUTORESIZE);
+  // The text keeps 2 pixels from each side of the frame's inside.
+  const int needed = field->GetTextExtent(widest).x + 4 + frame->GetSize().x - frame->GetClientSize().x;
+  if (needed > rect.width) frame->SetSize(rect.GetRight() + 1 - needed, rect.y, needed, rect.height);
+  const wxSize inside = frame->GetClientSize();
   const int height = std::min(field->GetBestSize().y, inside.y);
   field->SetSize(2, (inside.y - height) / 2, std::max(inside.x - 4, 0), height);
   return field;

@@ -22,8 +22,7 @@ class CPatternDlg : public wxDialog {
 
   int GetTemplateId() const { return m_nTemplateId; }
 
-  // The dialog's own bitmap and brush, for the tests of their lifetime.
-  const wxBitmap& GetBackgroundBitmap() const { return m_bmpBackground; }
+  // The dialog's own background brush (not valid when the bitmap failed to load).
   const wxBrush& GetBackgroundBrush() const { return m_brBackground; }
 
  protected:
@@ -37,8 +36,9 @@ class CPatternDlg : public wxDialog {
   wxStaticText* AddLabel(const wxString& text, const wxRect& rect, long style,
                          LabelGrowth growth = LabelGrowth::kRightward);
   // A read-only text field made of a label (the Total): the standard colours
-  // instead of the pattern, and an edge.
-  wxStaticText* AddStaticField(int id, const wxRect& rect, long style);
+  // instead of the pattern, and an edge. Where `widest` needs more room in
+  // this desktop's font, the field widens to the left of `rect`.
+  wxStaticText* AddStaticField(int id, const wxRect& rect, long style, const wxString& widest = wxString());
 
  private:
   void OnPaint(wxPaintEvent& event);

@@ -7,11 +7,10 @@ namespace orbivane {
 // The makers' page that offers ready-made Skyloom catalogs.
 inline constexpr const char* kCompiledCatalogsUrl = "https://orbivane.example/asteroids.htm";
 
-// Lowell Observatory's anonymous-FTP directory of the ASTORB catalog.
-#define ORBIVANE_ASTORB_FTP_DIRECTORY "ftp://ftp.lowell.edu/pub/elgb/"
-// The documentation page of the catalog, in that directory.
-inline constexpr const char* kAstorbDocumentationUrl = ORBIVANE_ASTORB_FTP_DIRECTORY "astorb.html";
-// The compressed catalog itself.
-inline constexpr const char* kAstorbDownloadUrl = ORBIVANE_ASTORB_FTP_DIRECTORY "astorb.dat.gz";
+// The documentation page of the ASTORB catalog at Lowell Observatory.
+inline constexpr const char* kAstorbDocumentationUrl = "https://asteroid.lowell.edu/astorb/";
+// The compressed catalog itself, which the Help text names. Browsers no
+// longer open ftp:// addresses; the same host serves the file over HTTPS.
+#define ORBIVANE_ASTORB_DOWNLOAD_URL "https://ftp.lowell.edu/pub/elgb/astorb.dat.gz"
 
 }  // namespace orbivane

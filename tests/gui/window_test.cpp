@@ -1,5 +1,6 @@
 // The window as wired: the real main window on a virtual display, its
 // buttons pressed and its modal dialogs answered here.
+#include <cmath>
 #include <filesystem>
 #include <functional>
 
@@ -200,8 +201,9 @@ TEST_F(WindowTest, HelpOnF1AboutAndBothWebButtons) {
   EXPECT_EQ(text.substr(0, 16), "\nOrbivane Help\n\n") << "a GTK field shows a CR as a glyph";
 #endif
   EXPECT_EQ(text.substr(text.size() - 12), "at any time.");
+  EXPECT_NE(text.find(" catalog can be downloaded from https://ftp.lowell.edu/pub/elgb/astorb.dat.gz.\n"), text.npos);
   Click(IDC_DOWNLOAD_CATALOGS);
-  const std::string astorb = "ftp://ftp.lowell.edu/pub/elgb/astorb.html";
+  const std::string astorb = "https://asteroid.lowell.edu/astorb/";
   EXPECT_EQ(g_opened, (Lines{astorb, astorb, "https://orbivane.example/asteroids.htm"}));
   // The Help button, and only the About ids 0x10 to 0x1F open About.
   wxTEST_DIALOG(Click(IDC_HELP_BUTTON);
@@ -210,6 +212,66 @@ TEST_F(WindowTest, HelpOnF1AboutAndBothWebButtons) {
                 Send(&window_, IDM_ABOUTBOX + 0xF, wxEVT_MENU),
                 Expect<CHelpDlg>([](CHelpDlg*) { return wxID_CANCEL; }),
                 Expect<CAboutDlg>([](CAboutDlg*) { return wxID_OK; }));
+}
+
+TEST_F(WindowTest, TotalShowsEveryCountUpTo99999999WholeBesideItsCaption) {
+  window_.ShowTotal("99999999 ");
+  wxWindow* total = window_.FindWindow(IDC_TOTAL);
+  const wxRect field = total->GetParent()->GetRect();
+  const wxRect caption = wxWindow::FindWindowByLabel("Total :", &window_)->GetRect();
+  EXPECT_GE(total->GetSize().x, total->GetTextExtent("99999999 ").x);
+  EXPECT_LT(caption.GetRight(), field.GetLeft());
+  EXPECT_GT(caption.GetLeft(), window_.FindWindow(IDC_BROWSE_SOURCE)->GetRect().GetRight());
+}
+
+TEST_F(WindowTest, HistoryColumnsScaleWithTheFontSoTheDateFits) {
+  auto* list = dynamic_cast<wxListCtrl*>(window_.FindWindow(IDC_HISTORY));
+  const double scale = window_.ConvertDialogToPixels(wxSize(4, 0)).x / 6.0;
+  const int designed[] = {130, 300, 300, 70};
+  for (int column = 0; column < 4; ++column) {
+    EXPECT_EQ(list->GetColumnWidth(column), std::lround(designed[column] * scale)) << "column " << column;
+  }
+  EXPECT_GT(list->GetColumnWidth(0), list->GetTextExtent("12/31/2026 23:59:59").x);
+}
+
+TEST_F(WindowTest, FocusComesBackToWhereItWasAfterEachModalDialog) {
+  const struct {
+    int focused;
+    int command;
+    wxEventType type;
+  } kCases[] = {
+      {IDC_BROWSE_SOURCE, IDC_BROWSE_SOURCE, wxEVT_BUTTON},
+      {IDC_BROWSE_OUTPUT, IDC_BROWSE_OUTPUT, wxEVT_BUTTON},
+      {IDC_HELP_BUTTON, IDC_HELP_BUTTON, wxEVT_BUTTON},
+      {IDC_FILTER, IDM_ABOUTBOX, wxEVT_MENU},
+      {IDC_FILTER, IDC_CLEAR_HISTORY, wxEVT_BUTTON},
+  };
+  std::filesystem::create_directory(Path("history"));  // Clear History then says why it cannot delete it
+  for (const auto& c : kCases) {
+    window_.FindWindow(c.focused)->SetFocus();
+    wxTEST_DIALOG(Send(&window_, c.command, c.type), Expect<wxDialog>([this](wxDialog*) {
+                    window_.FindWindow(IDC_SOURCE)->SetFocus();  // where the dialog leaves it
+                    return wxID_CANCEL;
+                  }));
+    EXPECT_EQ(wxWindow::FindFocus(), window_.FindWindow(c.focused)) << "command " << c.command;
+  }
+}
+
+TEST_F(WindowTest, OneQuestionAboutTheFileThatWillBeWritten) {
+  WriteFile(Path("foo"), "not a catalog");
+  WriteFile(Path("bar.slc"), "an older catalog");
+  long style = wxFD_OVERWRITE_PROMPT;
+  wxTEST_DIALOG(Click(IDC_BROWSE_OUTPUT), Expect<wxFileDialog>([&](wxFileDialog* dialog) {
+                  style = dialog->GetWindowStyle();
+                  dialog->SetPath(Path("foo"));
+                  return wxID_OK;
+                }));
+  EXPECT_EQ(style & wxFD_OVERWRITE_PROMPT, 0) << "the toolkit would ask about the name typed";
+  EXPECT_EQ(Text(IDC_OUTPUT), Path("foo.slc"));
+  Lines seen;
+  wxTEST_DIALOG(Click(IDC_BROWSE_OUTPUT), File(Path("bar.slc")), Message(seen, wxID_NO));
+  EXPECT_EQ(seen, Lines{"Orbivane: " + Path("bar.slc") + " already exists.\nDo you want to replace it?"});
+  EXPECT_EQ(Text(IDC_OUTPUT), Path("foo.slc"));
 }
 
 }  // namespace
