@@ -20,7 +20,7 @@ TEST_F(FileSelectionTest, SourceDialogStartsAtAstorbDatInTheStartFolder) {
   wxTEST_DIALOG(Click(&Window(), IDC_BROWSE_SOURCE), ExpectFile(shown, ""));
   EXPECT_EQ(shown.directory, folder_.path());
   EXPECT_EQ(shown.fileName, "astorb.dat");
-  EXPECT_EQ(shown.wildcard, "Source Catalogs (*.dat)|*.dat|All Files (*.*)|*");
+  EXPECT_EQ(shown.wildcard, "Source Catalogs (*.dat;*.dat.gz)|*.dat;*.dat.gz|All Files (*.*)|*");
   EXPECT_TRUE(shown.style & wxFD_OPEN);
   EXPECT_FALSE(shown.style & wxFD_FILE_MUST_EXIST) << "a typed name of a missing file is accepted";
 }
