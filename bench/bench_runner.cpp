@@ -1,6 +1,7 @@
-// Times orbivane-cli against `wc -l` and an awk script on the same warm file
-// and prints the ratios. Each command runs several times, interleaved with
-// the others; the fastest run of each counts (the least disturbed one).
+// Times orbivane-cli against `wc -l` and an awk script on the same warm file,
+// and on its gzip-compressed copy against `igzip -dc | wc -l`, and prints
+// the ratios. Each command runs several times, interleaved with the others;
+// the fastest run of each counts (the least disturbed one).
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <fcntl.h>
@@ -76,12 +77,14 @@ long CountLines(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 7) {
-    std::fprintf(stderr, "usage: bench_runner CLI AWK_SCRIPT BIG_SOURCE SMALL_SOURCE SCRATCH_DIR REPEAT\n");
+  if (argc != 8) {
+    std::fprintf(stderr, "usage: bench_runner CLI AWK_SCRIPT BIG_SOURCE BIG_SOURCE_GZ SMALL_SOURCE SCRATCH_DIR "
+                         "REPEAT\n");
     return 2;
   }
-  const std::string cli = argv[1], awkScript = argv[2], big = argv[3], small = argv[4], scratch = argv[5];
-  const int repeat = std::max(1, std::atoi(argv[6]));
+  const std::string cli = argv[1], awkScript = argv[2], big = argv[3], bigGz = argv[4], small = argv[5];
+  const std::string scratch = argv[6];
+  const int repeat = std::max(1, std::atoi(argv[7]));
   const long bigLines = CountLines(big);
   const long smallLines = CountLines(small);
   const std::string lastOne = LastLinesFilter(bigLines, 1);
@@ -99,9 +102,17 @@ int main(int argc, char** argv) {
         "TO=" + std::to_string(bigLines), "-f", awkScript, big}, scratch + "/awk.slc", {}},
       {"convert on the small source", {cli, "convert", "--source", small, "--output", scratch + "/small.slc",
         "--filter", LastLinesFilter(smallLines, 1), work}, "", {}},
+      // The compressed copy, against the fastest gzip reader at hand.
+      {"igzip -dc .gz | wc -l", {"sh", "-c", "igzip -dc \"$0\" | wc -l", bigGz}, "", {}},
+      {"gzip -dc .gz | wc -l", {"sh", "-c", "gzip -dc \"$0\" | wc -l", bigGz}, "", {}},
+      {"orbivane-cli count .gz", {cli, "count", "--source", bigGz}, "", {}},
+      {"convert .gz, last 100 lines", {cli, "convert", "--source", bigGz, "--output", scratch + "/gz.slc",
+        "--filter", lastOne, work}, "", {}},
+      {"convert .gz, first 100 lines", {cli, "convert", "--source", bigGz, "--output", scratch + "/gzfirst.slc",
+        "--filter", "1-100", work}, "", {}},
   };
 
-  RunOnce({"cat", big}, "");  // warm the page cache
+  RunOnce({"cat", big, bigGz}, "");  // warm the page cache
   for (int round = 0; round < repeat; ++round) {
     for (Job& job : jobs) {
       const Measure m = RunOnce(job.argv, job.out);
@@ -127,5 +138,12 @@ int main(int argc, char** argv) {
   ratio("awk conversion / orbivane-cli conversion", jobs[4].best.seconds / jobs[2].best.seconds, "baseline");
   std::printf("%-52s %6.2f   (target: same within 1 MiB)\n", "peak RSS, big minus small source, MiB",
               static_cast<double>(jobs[2].best.maxRssKiB - jobs[5].best.maxRssKiB) / 1024.0);
+  const double igzip = jobs[6].best.seconds;
+  ratio("gzip -dc | wc -l / igzip -dc | wc -l", jobs[7].best.seconds / igzip, "baseline");
+  ratio("count .gz / igzip -dc | wc -l", jobs[8].best.seconds / igzip, "<= 1.1");
+  ratio("worst conversion .gz / igzip -dc | wc -l", jobs[9].best.seconds / igzip, "<= 1.1");
+  ratio("first 100 lines .gz / worst conversion .gz", jobs[10].best.seconds / jobs[9].best.seconds, "< 0.01");
+  std::printf("%-52s %6.2f   (target: within 1 MiB)\n", "peak RSS, .gz minus plain conversion, MiB",
+              static_cast<double>(jobs[9].best.maxRssKiB - jobs[2].best.maxRssKiB) / 1024.0);
   return 0;
 }
