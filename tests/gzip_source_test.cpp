@@ -71,9 +71,9 @@ TEST_F(GzipSourceTest, ReadsTheTextOrRefusesSayingWhere) {
       {"member followed by other bytes", kGz + "no gzip member here", kText, "250 ", "251", "1-300", false},
       {"not gzip at all", kText, kText, "250 ", "", "1-300", true},
   };
+  const std::string source = dir_ / "source";
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
-    const std::string source = dir_ / "source";
     const std::string message =
         c.damage.empty() ? "" : "Cannot read source catalog \"" + source + "\": Compressed data damaged at line " +
                                     c.damage;
@@ -87,7 +87,6 @@ TEST_F(GzipSourceTest, ReadsTheTextOrRefusesSayingWhere) {
     catalog_.m_strSourcePath = source;
     EXPECT_EQ(catalog_.CountSourceRecords().message(), message);
     EXPECT_EQ(catalog_.m_strTotal, c.total);
-    EXPECT_EQ(services_.total, c.total);
 
     WriteFile(dir_ / "out.slc", "previous catalog");
     const StartOutcome outcome = Start(c.filter, source, dir_ / "out.slc");
