@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Generates a full-size astorb.dat (1,400,000 lines of today's layout, about
-# 375 MB) and a 40 MB one, then times orbivane-cli against `wc -l` and an awk
-# script on the same warm files and prints the ratios.
+# 375 MB), its `gzip -6` copy as Lowell distributes it, and a 40 MB one, then
+# times orbivane-cli against `wc -l` and an awk script on the same warm files,
+# and on the .gz against `igzip -dc | wc -l`, and prints the ratios. Needs
+# igzip (Debian: isal) and the ISA-L build (tools/setup.sh installs both).
 #   bash bench/run.sh [REPEAT]     (default 5 runs of each command)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,13 +16,22 @@ data=build/bench
 mkdir -p "$data/scratch"
 [[ -s $data/astorb-full.dat ]] || ./build/release/bench/make_astorb 1400000 "$data/astorb-full.dat"
 [[ -s $data/astorb-40mb.dat ]] || ./build/release/bench/make_astorb 150000 "$data/astorb-40mb.dat"
+[[ $data/astorb-full.dat.gz -nt $data/astorb-full.dat ]] || gzip -6 -c "$data/astorb-full.dat" >"$data/astorb-full.dat.gz"
+echo "load average before the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 ./build/release/bench/bench_runner ./build/release/cli/orbivane-cli bench/convert.awk \
-  "$data/astorb-full.dat" "$data/astorb-40mb.dat" "$data/scratch" "$repeat"
+  "$data/astorb-full.dat" "$data/astorb-full.dat.gz" "$data/astorb-40mb.dat" "$data/scratch" "$repeat"
+echo "load average after the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 # The awk baseline must agree with the catalog it is compared with.
 if cmp -s "$data/scratch/one.slc" "$data/scratch/awk.slc"; then
   echo "awk output is identical to orbivane-cli's"
 else
   echo "note: awk output differs from orbivane-cli's"
+fi
+# The compressed source must give the same catalog as the plain one.
+if cmp -s "$data/scratch/one.slc" "$data/scratch/gz.slc"; then
+  echo "the .gz conversion is identical to the plain one"
+else
+  echo "note: the .gz conversion differs from the plain one"
 fi

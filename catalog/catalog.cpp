@@ -78,7 +78,7 @@ Status CCatalog::CountSourceRecords() {
   };
   m_nTotal = 0;
   Status status = CountLineBreaks(m_strSourcePath, count, show);
-  show(status ? count : 0);
+  show(count);
   return status;
 }
 

@@ -58,7 +58,8 @@ class CCatalog {
   void OnClearHistory();
 
   // Counts the lines of m_strSourcePath into m_nTotal and the Total text.
-  // An unreadable file counts 0 and reports why.
+  // An unreadable file counts 0 and reports why; a damaged compressed file
+  // counts the lines up to the damage and reports where it lies.
   Status CountSourceRecords();
 
   std::string HistoryFilePath() const { return HistoryPath(m_strWorkDir); }

@@ -69,7 +69,8 @@ StartOutcome CCatalog::ConvertCatalog() {
   std::string_view line;
   // Line n of the source is asteroid entry n; lines past the highest number
   // are never read, and a source that ends early ends the run.
-  for (std::int64_t n = 1; n <= highest && reader.Next(line); ++n) {
+  std::int64_t n = 1;
+  for (; n <= highest && reader.Next(line); ++n) {
     progress.Line(n);
     if (!selection.IsSelected(n)) continue;
     if (outcome.records != 0) output.Write("\r\n");
@@ -84,7 +85,7 @@ StartOutcome CCatalog::ConvertCatalog() {
       break;
     }
   }
-  if (reader.error() != 0) return refuse(FileMessage("read", "source catalog", m_strSourcePath, reader.error()));
+  if (reader.failed()) return refuse(reader.FailureMessage(m_strSourcePath, n));
   if (Status committed = output.Commit(); !committed) return refuse(committed.message());
 
   const LocalTime now = m_services.CurrentTime();

@@ -8,8 +8,13 @@
 
 namespace orbivane {
 
+inline std::string FileMessage(const char* action, const char* what, const std::string& path,
+                               const std::string& reason) {
+  return std::string("Cannot ") + action + " " + what + " \"" + path + "\": " + reason;
+}
+
 inline std::string FileMessage(const char* action, const char* what, const std::string& path, int error) {
-  return std::string("Cannot ") + action + " " + what + " \"" + path + "\": " + SystemReason(error);
+  return FileMessage(action, what, path, SystemReason(error));
 }
 
 }  // namespace orbivane

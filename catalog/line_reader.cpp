@@ -17,8 +17,8 @@ std::string_view Finish(const char* text, std::size_t length) {
 }  // namespace
 
 bool LineReader::Fill() {
-  if (eof_ || error_ != 0) return false;
-  const std::ptrdiff_t n = file_.Read(buffer_, kBufferSize, error_);
+  if (eof_ || stream_.failed()) return false;
+  const std::ptrdiff_t n = stream_.Read(buffer_, kBufferSize);
   if (n <= 0) {
     eof_ = n == 0;
     return false;
@@ -51,7 +51,7 @@ bool LineReader::NextSpanning(std::string_view& line) {
       break;
     }
     if (!Fill()) {
-      if (error_ != 0) return false;
+      if (stream_.failed()) return false;
       if (length == 0) return false;
       // The last line has no LF; a CR at its very end stays part of it.
       line = std::string_view(spill_, std::min(length, kMaxLineLength));

@@ -2,12 +2,16 @@
 // not grow with the file. A line ends at LF; a CR directly before the LF is
 // not part of it; a line longer than 999 characters yields its first 999 and
 // the rest of it is skipped, so one source line is always one line here.
+// A compressed source gives the lines of its text (see SourceStream).
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "os_file.h"
+#include "source_stream.h"
 
 namespace orbivane {
 
@@ -15,15 +19,22 @@ inline constexpr std::size_t kMaxLineLength = 999;
 
 class LineReader {
  public:
-  explicit LineReader(OsFile& file) : file_(file) {}
+  explicit LineReader(OsFile& file) : stream_(file) {}
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
 
   // The next line, valid until the next call. False at the end of the file
-  // (a last line without LF is still a line) and on a read error.
+  // (a last line without LF is still a line) and when reading failed.
   bool Next(std::string_view& line);
-  // The system error of a failed read, 0 when Next stopped at the end.
-  int error() const { return error_; }
+  // Whether Next stopped because reading failed, not at the end.
+  bool failed() const { return stream_.failed(); }
+  // The system error of a failed read, 0 when Next stopped at the end or at
+  // damaged compressed data.
+  int error() const { return stream_.error(); }
+  // Why reading failed; `line` is the line Next was asked for.
+  std::string FailureMessage(const std::string& path, std::int64_t line) const {
+    return stream_.FailureMessage(path, line);
+  }
 
  private:
   bool Fill();
@@ -31,10 +42,9 @@ class LineReader {
 
   static constexpr std::size_t kBufferSize = 128 * 1024;
 
-  OsFile& file_;
+  SourceStream stream_;
   const char* pos_ = buffer_;
   const char* end_ = buffer_;
-  int error_ = 0;
   bool eof_ = false;
   char buffer_[kBufferSize];
   // A line that runs across a refill is gathered here: 999 characters, and

@@ -5,6 +5,7 @@
 
 #include "file_message.h"
 #include "os_file.h"
+#include "source_stream.h"
 
 namespace orbivane {
 
@@ -30,11 +31,14 @@ Status CountLineBreaks(const std::string& path, std::int64_t& count,
   if (const int err = file.OpenForReading(path); err != 0) {
     return Status::Failure(FileMessage("open", "source catalog", path, err));
   }
+  SourceStream stream(file);
   const auto block = std::make_unique<char[]>(kBlockSize);
   for (;;) {
-    int err = 0;
-    const std::ptrdiff_t n = file.Read(block.get(), kBlockSize, err);
-    if (n < 0) return Status::Failure(FileMessage("read", "source catalog", path, err));
+    const std::ptrdiff_t n = stream.Read(block.get(), kBlockSize);
+    if (n < 0) {
+      if (stream.error() != 0) count = 0;
+      return Status::Failure(stream.FailureMessage(path, count + 1));
+    }
     if (n == 0) return Status::Ok();
     count += CountLf(block.get(), block.get() + n);
     if (onProgress) onProgress(count);

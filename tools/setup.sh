@@ -9,6 +9,8 @@ packages=(
   libwxgtk3.2-dev                  # wxWidgets 3.2 on GTK 3, for the desktop window
   xvfb xauth                       # a display for the window's tests
   clang libclang-rt-14-dev         # libFuzzer, for the fuzz targets
+  libisal-dev zlib1g-dev           # inflaters of compressed sources (ISA-L; zlib, also for the tests)
+  isal                             # igzip, the benchmark's baseline for compressed sources
 )
 
 missing=()

@@ -19,7 +19,10 @@ namespace {
 #else
 #define ORBIVANE_ALL_FILES "*"
 #endif
-constexpr const char* kSourceWildcard = "Source Catalogs (*.dat)|*.dat|All Files (*.*)|" ORBIVANE_ALL_FILES;
+// ASTORB as Lowell distributes it (astorb.dat.gz) and decompressed; wx hands
+// the ";"-separated list to GTK as one filter of two patterns.
+constexpr const char* kSourceWildcard =
+    "Source Catalogs (*.dat;*.dat.gz)|*.dat;*.dat.gz|All Files (*.*)|" ORBIVANE_ALL_FILES;
 constexpr const char* kOutputWildcard = "Skyloom Catalogs (*.slc)|*.slc|All Files (*.*)|" ORBIVANE_ALL_FILES;
 constexpr const char* kOutputExtension = "slc";
 
@@ -42,8 +45,12 @@ void CCatalogDlg::OnBrowseSource() {
   if (dialog.ShowModal() == wxID_CANCEL) return;
   m_catalog.m_strSourcePath = ChosenPath(dialog);
   PushTexts();
-  // An unreadable source shows the Total 0; Start then says why.
-  RunBusy([this] { (void)m_catalog.CountSourceRecords(); });
+  // A source that cannot be opened shows the Total 0 without a word (Start
+  // then says why). A failure after opening, such as damaged compressed
+  // data, is shown at once, beside the count it reached.
+  Status counted = Status::Ok();
+  RunBusy([this, &counted] { counted = m_catalog.CountSourceRecords(); });
+  if (!counted && counted.message().rfind("Cannot open ", 0) != 0) MessageBox(counted.message());
 }
 
 void CCatalogDlg::OnBrowseOutput() {

@@ -155,6 +155,16 @@ TEST_F(WindowTest, ChoosingBothFilesThenStartingPutsTheNewestRunOnTopAndFillsThe
   EXPECT_EQ(Rows(), Lines{});
 }
 
+TEST_F(WindowTest, ADamagedCompressedSourceShowsItsCountAndSaysWhere) {
+  // "a\nb\nc\n" compressed, without its 8-byte trailer.
+  WriteFile(Path("a.dat.gz"), std::string("\x1f\x8b\x08\0\0\0\0\0\0\x03\x4b\xe4\x4a\xe2\x4a\xe6\x02\0", 18));
+  Lines seen;
+  wxTEST_DIALOG(Click(IDC_BROWSE_SOURCE), File(Path("a.dat.gz")), Message(seen));
+  EXPECT_EQ(Text(IDC_TOTAL), "3 ");
+  EXPECT_EQ(seen, Lines{"Orbivane: Cannot read source catalog \"" + Path("a.dat.gz") +
+                        "\": Compressed data damaged at line 4 (the file ends too soon)"});
+}
+
 TEST_F(WindowTest, CommandsAreIgnoredWhileWorking) {
   WriteFile(Path("big.dat"), NumberedSource(30001));
   const int repaints = window_.RepaintCount();

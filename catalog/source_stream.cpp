@@ -1,0 +1,131 @@
+#include "source_stream.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "file_message.h"
+#include "inflate_backend.h"
+
+namespace orbivane {
+
+namespace {
+
+constexpr std::size_t kInputBlockSize = 128 * 1024;
+
+bool HasGzipMagic(const char* bytes, std::size_t size) {
+  return size >= 2 && static_cast<unsigned char>(bytes[0]) == 0x1f && static_cast<unsigned char>(bytes[1]) == 0x8b;
+}
+
+}  // namespace
+
+struct SourceStream::Gzip {
+  InflateBackend backend;
+  std::vector<unsigned char> input;
+  const unsigned char* next = nullptr;
+  std::size_t available = 0;
+  bool fileEnded = false;
+  bool memberEnded = false;
+  bool finished = false;  // the last member ended where the file ends
+};
+
+SourceStream::SourceStream(OsFile& file) : file_(file) {}
+
+SourceStream::~SourceStream() = default;
+
+std::ptrdiff_t SourceStream::Read(char* buffer, std::size_t size) {
+  std::ptrdiff_t n = -1;
+  if (error_ == 0 && damage_ == Damage::kNone) {
+    if (!started_) {
+      n = Start(buffer, size);
+    } else if (gzip_) {
+      n = Inflate(buffer, size);
+    } else {
+      n = file_.Read(buffer, size, error_);
+    }
+  }
+  failed_ = n < 0;
+  return n;
+}
+
+// The first block decides. It is read until it holds two bytes (a pipe may
+// give them one at a time) or the file ends; a compressed file's first
+// block becomes the inflater's first input.
+std::ptrdiff_t SourceStream::Start(char* buffer, std::size_t size) {
+  started_ = true;
+  std::size_t got = 0;
+  while (got < 2 && got < size) {
+    const std::ptrdiff_t n = file_.Read(buffer + got, size - got, error_);
+    if (n < 0) return got > 0 ? static_cast<std::ptrdiff_t>(got) : -1;
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  if (!HasGzipMagic(buffer, got)) return static_cast<std::ptrdiff_t>(got);
+  gzip_ = std::make_unique<Gzip>();
+  gzip_->input.assign(buffer, buffer + got);
+  gzip_->input.resize(std::max(kInputBlockSize, got));
+  if (!Refill(got)) return -1;
+  return Inflate(buffer, size);
+}
+
+std::ptrdiff_t SourceStream::Inflate(char* buffer, std::size_t size) {
+  Gzip& gz = *gzip_;
+  char* out = buffer;
+  std::size_t room = size;
+  while (room > 0 && !gz.finished) {
+    if (gz.available == 0 && !gz.fileEnded && !Refill()) break;
+    if (gz.memberEnded) {
+      // Whatever follows a member must be another member.
+      if (gz.available == 0) {
+        gz.finished = true;
+        break;
+      }
+      gz.backend.NextMember();
+      gz.memberEnded = false;
+    }
+    if (gz.available == 0) {
+      damage_ = Damage::kEndsEarly;
+      break;
+    }
+    const std::size_t availableBefore = gz.available;
+    const std::size_t roomBefore = room;
+    const InflateBackend::Step step = gz.backend.Inflate(gz.next, gz.available, out, room);
+    if (step == InflateBackend::Step::kMemberEnd) {
+      gz.memberEnded = true;
+    } else if (step == InflateBackend::Step::kDamaged || (gz.available == availableBefore && room == roomBefore)) {
+      damage_ = Damage::kBadData;
+      break;
+    }
+  }
+  const std::size_t produced = size - room;
+  if (produced > 0) return static_cast<std::ptrdiff_t>(produced);
+  return error_ != 0 || damage_ != Damage::kNone ? -1 : 0;
+}
+
+// Fills the whole input block, after the `kept` bytes at its start, unless
+// the file ends first: a pipe may give a few bytes per read, and the
+// inflater is never handed a sliver.
+bool SourceStream::Refill(std::size_t kept) {
+  Gzip& gz = *gzip_;
+  std::size_t filled = kept;
+  while (filled < gz.input.size()) {
+    const std::ptrdiff_t n = file_.Read(gz.input.data() + filled, gz.input.size() - filled, error_);
+    if (n < 0) return false;
+    if (n == 0) {
+      gz.fileEnded = true;
+      break;
+    }
+    filled += static_cast<std::size_t>(n);
+  }
+  gz.next = gz.input.data();
+  gz.available = filled;
+  return true;
+}
+
+std::string SourceStream::FailureMessage(const std::string& path, std::int64_t line) const {
+  if (error_ != 0) return FileMessage("read", "source catalog", path, error_);
+  std::string reason = "Compressed data damaged at line " + std::to_string(line);
+  if (damage_ == Damage::kEndsEarly) reason += " (the file ends too soon)";
+  return FileMessage("read", "source catalog", path, reason);
+}
+
+}  // namespace orbivane
