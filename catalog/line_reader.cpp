@@ -18,13 +18,13 @@ std::string_view Finish(const char* text, std::size_t length) {
 
 bool LineReader::Fill() {
   if (eof_ || stream_.failed()) return false;
-  const std::ptrdiff_t n = stream_.Read(buffer_, kBufferSize);
+  const std::ptrdiff_t n = stream_.Read(buffer_.bytes, ReadBlock::kSize);
   if (n <= 0) {
     eof_ = n == 0;
     return false;
   }
-  pos_ = buffer_;
-  end_ = buffer_ + n;
+  pos_ = buffer_.bytes;
+  end_ = buffer_.bytes + n;
   return true;
 }
 

@@ -40,13 +40,11 @@ class LineReader {
   bool Fill();
   bool NextSpanning(std::string_view& line);
 
-  static constexpr std::size_t kBufferSize = 128 * 1024;
-
   SourceStream stream_;
-  const char* pos_ = buffer_;
-  const char* end_ = buffer_;
+  const char* pos_ = buffer_.bytes;
+  const char* end_ = buffer_.bytes;
   bool eof_ = false;
-  char buffer_[kBufferSize];
+  ReadBlock buffer_;
   // A line that runs across a refill is gathered here: 999 characters, and
   // one more to tell whether a CR stood at the end.
   char spill_[kMaxLineLength + 1];

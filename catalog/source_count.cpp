@@ -11,8 +11,6 @@ namespace orbivane {
 
 namespace {
 
-constexpr std::size_t kBlockSize = 128 * 1024;
-
 std::int64_t CountLf(const char* p, const char* end) {
   std::int64_t n = 0;
   while ((p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))) != nullptr) {
@@ -32,15 +30,15 @@ Status CountLineBreaks(const std::string& path, std::int64_t& count,
     return Status::Failure(FileMessage("open", "source catalog", path, err));
   }
   SourceStream stream(file);
-  const auto block = std::make_unique<char[]>(kBlockSize);
+  const auto block = std::make_unique<ReadBlock>();
   for (;;) {
-    const std::ptrdiff_t n = stream.Read(block.get(), kBlockSize);
+    const std::ptrdiff_t n = stream.Read(block->bytes, ReadBlock::kSize);
     if (n < 0) {
       if (stream.error() != 0) count = 0;
       return Status::Failure(stream.FailureMessage(path, count + 1));
     }
     if (n == 0) return Status::Ok();
-    count += CountLf(block.get(), block.get() + n);
+    count += CountLf(block->bytes, block->bytes + n);
     if (onProgress) onProgress(count);
   }
 }

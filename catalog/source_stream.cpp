@@ -1,7 +1,7 @@
 #include "source_stream.h"
 
 #include <algorithm>
-#include <vector>
+#include <cstring>
 
 #include "file_message.h"
 #include "inflate_backend.h"
@@ -9,8 +9,6 @@
 namespace orbivane {
 
 namespace {
-
-constexpr std::size_t kInputBlockSize = 128 * 1024;
 
 bool HasGzipMagic(const char* bytes, std::size_t size) {
   return size >= 2 && static_cast<unsigned char>(bytes[0]) == 0x1f && static_cast<unsigned char>(bytes[1]) == 0x8b;
@@ -20,7 +18,7 @@ bool HasGzipMagic(const char* bytes, std::size_t size) {
 
 struct SourceStream::Gzip {
   InflateBackend backend;
-  std::vector<unsigned char> input;
+  ReadBlock input;
   const unsigned char* next = nullptr;
   std::size_t available = 0;
   bool fileEnded = false;
@@ -53,16 +51,17 @@ std::ptrdiff_t SourceStream::Read(char* buffer, std::size_t size) {
 std::ptrdiff_t SourceStream::Start(char* buffer, std::size_t size) {
   started_ = true;
   std::size_t got = 0;
-  while (got < 2 && got < size) {
-    const std::ptrdiff_t n = file_.Read(buffer + got, size - got, error_);
+  // No more than the inflater's input block holds, should this first block become its input.
+  const std::size_t first = std::min(size, ReadBlock::kSize);
+  while (got < 2 && got < first) {
+    const std::ptrdiff_t n = file_.Read(buffer + got, first - got, error_);
     if (n < 0) return got > 0 ? static_cast<std::ptrdiff_t>(got) : -1;
     if (n == 0) break;
     got += static_cast<std::size_t>(n);
   }
   if (!HasGzipMagic(buffer, got)) return static_cast<std::ptrdiff_t>(got);
   gzip_ = std::make_unique<Gzip>();
-  gzip_->input.assign(buffer, buffer + got);
-  gzip_->input.resize(std::max(kInputBlockSize, got));
+  std::memcpy(gzip_->input.bytes, buffer, got);
   if (!Refill(got)) return -1;
   return Inflate(buffer, size);
 }
@@ -107,8 +106,8 @@ std::ptrdiff_t SourceStream::Inflate(char* buffer, std::size_t size) {
 bool SourceStream::Refill(std::size_t kept) {
   Gzip& gz = *gzip_;
   std::size_t filled = kept;
-  while (filled < gz.input.size()) {
-    const std::ptrdiff_t n = file_.Read(gz.input.data() + filled, gz.input.size() - filled, error_);
+  while (filled < ReadBlock::kSize) {
+    const std::ptrdiff_t n = file_.Read(gz.input.bytes + filled, ReadBlock::kSize - filled, error_);
     if (n < 0) return false;
     if (n == 0) {
       gz.fileEnded = true;
@@ -116,7 +115,7 @@ bool SourceStream::Refill(std::size_t kept) {
     }
     filled += static_cast<std::size_t>(n);
   }
-  gz.next = gz.input.data();
+  gz.next = reinterpret_cast<const unsigned char*>(gz.input.bytes);
   gz.available = filled;
   return true;
 }

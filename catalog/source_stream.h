@@ -19,6 +19,14 @@
 
 namespace orbivane {
 
+// A block that file data is read into. Page-aligned because some processors
+// copy from the page cache several times slower into a destination that is
+// aligned unlike the source (a heap block starts 16 bytes into its page).
+struct alignas(4096) ReadBlock {
+  static constexpr std::size_t kSize = 128 * 1024;
+  char bytes[kSize];
+};
+
 class SourceStream {
  public:
   explicit SourceStream(OsFile& file);
