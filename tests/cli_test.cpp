@@ -1,183 +1,129 @@
-// orbivane-cli, run as a user runs it: the real binary, its exit status,
-// its standard output and error, and the files it leaves.
+// orbivane-cli as a user runs it: exit status, standard output and error;
+// and killed at random moments of a long conversion.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 
+#include <chrono>
+#include <random>
 #include <string>
 #include <vector>
 
-#include "cli_runner.h"
+#include "history_file.h"
 #include "test_files.h"
 
 namespace orbivane {
 namespace {
 
-using testing::FileExists;
-using testing::ListDir;
 using testing::ReadFile;
-using testing::SampleFile;
-using testing::ScratchDir;
 using testing::WriteFile;
 
-using Result = testing::CliResult;
-
-class CliTest : public ::testing::Test {
- protected:
-  void SetUp() override { WriteFile(dir_ / "astorb.dat", ReadFile(SampleFile("astorb-current-sample.dat"))); }
-  Result Run(const std::vector<std::string>& args) { return testing::RunCli(args, dir_.path()); }
-  Result Convert(const std::string& filter, const std::string& output = "out.slc") {
-    return Run({"convert", "--source", "astorb.dat", "--output", output, "--filter", filter});
-  }
-
-  ScratchDir dir_;
+struct Result {
+  int status;
+  std::string out, err;
 };
 
-TEST_F(CliTest, ConvertsAndRecordsTheAbsoluteOutputPath) {
-  const Result r = Convert("1-6", "./sub/../out.slc");
-  EXPECT_EQ(r.status, 1) << "a missing folder in the path is refused";
-  const Result ok = Convert("2, 6");
-  EXPECT_EQ(ok.status, 0) << ok.err;
-  EXPECT_EQ(ok.out, "Wrote 2 asteroid records to " + (dir_ / "out.slc") + "\n");
-  EXPECT_EQ(ok.err, "");
-  EXPECT_EQ(ReadFile(dir_ / "out.slc").size(), 2 * 119 + 2u);
-
-  const Result history = Run({"history"});
-  EXPECT_EQ(history.status, 0);
-  const std::size_t tab = history.out.find('\t');
-  ASSERT_NE(tab, std::string::npos);
-  EXPECT_EQ(history.out.substr(tab), "\t" + (dir_ / "out.slc") + "\t2, 6\t2\n");
+// Runs orbivane-cli in the folder behind a prefix such as "timeout"; standard output goes to `out` when named.
+Result RunCli(const std::string& dir, const std::vector<std::string>& args, const std::string& prefix = "",
+           std::string out = "") {
+  const testing::ScratchDir streams;
+  std::string command = "cd '" + dir + "' && " + prefix + " '" ORBIVANE_CLI "'";
+  for (const std::string& arg : args) command += " '" + arg + "'";
+  out = out.empty() ? streams / "out" : out;
+  const int status = std::system((command + " >'" + out + "' 2>'" + (streams / "err") + "'").c_str());
+  return {WEXITSTATUS(status), ReadFile(streams / "out"), ReadFile(streams / "err")};
 }
 
-TEST_F(CliTest, ListsHistoryNewestFirstAndClearsIt) {
-  ASSERT_EQ(Convert("1-10").status, 0);
-  ASSERT_EQ(Convert("5").status, 0);
-  ASSERT_EQ(Convert("7-9").status, 0);
-  const Result history = Run({"history"});
-  std::vector<std::string> filters;
-  for (std::size_t at = 0; at < history.out.size();) {
-    const std::size_t end = history.out.find('\n', at);
-    const std::string line = history.out.substr(at, end - at);
-    const std::size_t second = line.find('\t', line.find('\t') + 1);
-    filters.push_back(line.substr(second + 1, line.find('\t', second + 1) - second - 1));
-    at = end + 1;
-  }
-  EXPECT_EQ(filters, (std::vector<std::string>{"7-9", "5", "1-10"}));
-
-  EXPECT_EQ(Run({"clear-history"}).status, 0);
-  EXPECT_FALSE(FileExists(dir_ / "history"));
-  EXPECT_EQ(Run({"history"}).out, "");
-  EXPECT_EQ(Run({"clear-history"}).status, 0) << "no file is no error";
+std::vector<std::string> Convert(const std::string& filter, const std::string& source = "astorb.dat",
+                                 const std::string& output = "out.slc", const std::string& workdir = ".") {
+  return {"convert", "--source", source, "--output", output, "--filter", filter, "--workdir", workdir};
 }
 
-TEST_F(CliTest, KeepsHistoryInTheWorkdirGiven) {
-  ASSERT_EQ(::mkdir((dir_ / "work").c_str(), 0755), 0);
-  ASSERT_EQ(Run({"convert", "--source=astorb.dat", "--output=out.slc", "--filter=1", "--workdir=work"}).status, 0);
-  EXPECT_TRUE(FileExists(dir_ / "work/history"));
-  EXPECT_FALSE(FileExists(dir_ / "history"));
-  EXPECT_NE(Run({"history", "--workdir", "work"}).out, "");
-}
-
-TEST_F(CliTest, ReportsTheCapAndSucceeds) {
-  std::string big;
-  const std::string line = ReadFile(SampleFile("astorb-current-sample.dat")).substr(0, 268);
-  for (int i = 0; i < 30001; ++i) big += line;
-  WriteFile(dir_ / "astorb.dat", big);
-  const Result r = Convert("1-30001");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "Asteroid catalogs can't contains more than 30000 asteroids!\n");
-  EXPECT_EQ(r.out, "Wrote 30000 asteroid records to " + (dir_ / "out.slc") + "\n");
-}
-
-TEST_F(CliTest, RefusesWithoutTouchingAnything) {
-  WriteFile(dir_ / "out.slc", "previous");
+TEST(CliTest, AnswersEachCommand) {
+  const testing::ScratchDir dir;
+  WriteFile(dir / "astorb.dat", ReadFile(testing::SampleFile("astorb-current-sample.dat")));
+  // A path too long for its slot keeps its end, never from inside a UTF-8 character; a filter its start.
+  const HistoryRecord earlier = MakeHistoryRecord({2001, 12, 5, 10, 0, 0}, "\xC3\xA9" + std::string(148, 'a'),
+                                                  std::string(300, '2'), 2);
+  const HistoryRecord later = MakeHistoryRecord({2001, 12, 6, 1, 45, 9}, "/c/b.slc", "3", 1);
+  WriteFile(dir / "history", std::string(reinterpret_cast<const char*>(&earlier), 500) +
+                                 std::string(reinterpret_cast<const char*>(&later), 500));
+  std::filesystem::create_directories(dir / "bad/history");  // a history that cannot be a file
+  std::filesystem::create_directory(dir / "new");
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  const std::string wrote = "Wrote 1 asteroid record to " + (dir / "out.slc") + "\n";
   const struct {
-    const char* name;
     std::vector<std::string> args;
-    std::string err;
+    int status;
+    std::string out, err;  // err up to the usage that follows a usage error
   } kCases[] = {
-      {"invalid symbols", {"--filter", "1-5a"}, "Filter string contains invalid simbols!\n"},
-      {"empty filter", {"--filter", ""}, "orbivane-cli: the filter is empty; nothing was converted\n"},
-      {"no range", {"--filter", "9-1"}, "orbivane-cli: the filter selects no asteroid; nothing was converted\n"},
-      {"too many ranges", {"--filter", [] {
-         std::string f;
-         for (int i = 1; i <= 1001; ++i) f += std::to_string(i) + ",";
-         return f;
-       }()},
-       "Filter string contains more than 1000 ranges! Join some of them into one.\n"},
-      {"too large a number", {"--filter", "1-2147483648"},
-       "Filter string contains a number greater than 2147483647!\n"},
-      {"missing source", {"--filter", "1", "--source", "gone.dat"},
-       "Cannot open source catalog \"gone.dat\": No such file or directory\n"},
-      {"output is the source", {"--filter", "1", "--output", "astorb.dat"},
-       "The catalog file \"" + (dir_ / "astorb.dat") +
-           "\" is the source catalog itself; choose another name for the new catalog.\n"},
+      {{"history"}, 0, "12/6/2001 01:45:09\t/c/b.slc\t3\t1\n12/5/2001 10:00:00\t" + std::string(148, 'a') + "\t" +
+                           std::string(299, '2') + "\t2\n", ""},
+      {{"history", "--workdir", "new"}, 0, "", ""},
+      {{"history", "--workdir", "bad/"}, 1, "", "Cannot read history file \"bad/history\": Is a directory\n"},
+      {{"clear-history", "--workdir=bad/"}, 1, "", "Cannot delete history file \"bad/history\": Is a directory\n"},
+      {{"count", "--source", "astorb.dat"}, 0, "6\n", ""},
+      {{"count", "--source", "fifo"}, 0, "0\n", ""},
+      {{"count", "--source", "gone"}, 1, "", "Cannot open source catalog \"gone\": No such file or directory\n"},
+      {Convert("1-5a"), 1, "", "Filter string contains invalid simbols!\n"},
+      {Convert(""), 1, "", "orbivane-cli: the filter is empty; nothing was converted\n"},
+      {Convert("9-1"), 1, "", "orbivane-cli: the filter selects no asteroid; nothing was converted\n"},
+      {Convert("1", "astorb.dat", "new/../new/history", "new"), 1, "",
+       "The catalog file \"" + (dir / "new/../new/history") +
+           "\" is the history file; choose another name for the new catalog.\n"},
+      {Convert("1-9", "fifo"), 0, "Wrote 0 asteroid records to " + (dir / "out.slc") + "\n", ""},
+      {Convert("2, 6"), 0, "Wrote 2 asteroid records to " + (dir / "out.slc") + "\n", ""},
+      {Convert("1", "astorb.dat", "out.slc", "bad"), 1, wrote,
+       "The catalog was written, but the run could not be added to the history. "
+       "Cannot write history file \"bad/history\": Is a directory\n"},
+      {{"count", "--source", "a", "--source", "b"}, 2, "", "orbivane-cli: option '--source' given twice\n"},
+      {{"history", "extra"}, 2, "", "orbivane-cli: unexpected argument 'extra' for history\n"},
   };
   for (const auto& c : kCases) {
-    std::vector<std::string> args{"convert"};
-    args.insert(args.end(), c.args.begin(), c.args.end());
-    auto has = [&](const char* option) {
-      for (const std::string& a : c.args) if (a == option) return true;
-      return false;
-    };
-    if (!has("--source")) args.insert(args.end(), {"--source", "astorb.dat"});
-    if (!has("--output")) args.insert(args.end(), {"--output", "out.slc"});
-    const Result r = Run(args);
-    EXPECT_EQ(r.status, 1) << c.name;
-    EXPECT_EQ(r.err, c.err) << c.name;
-    EXPECT_EQ(r.out, "") << c.name;
-    EXPECT_EQ(ReadFile(dir_ / "out.slc"), "previous") << c.name;
-    EXPECT_EQ(ListDir(dir_.path()), "astorb.dat out.slc") << c.name;
+    const Result r = RunCli(dir.path(), c.args);
+    EXPECT_EQ(r.status, c.status) << c.args[0];
+    EXPECT_EQ(r.out, c.out) << c.args[0];
+    EXPECT_EQ(r.err.substr(0, r.err.find("Usage:\n")), c.err) << c.args[0];
   }
+  const Result full = RunCli(dir.path(), {"history"}, "", "/dev/full");
+  EXPECT_EQ(full.status, 1) << "output that cannot be written is a failure";
+  EXPECT_EQ(full.err, "orbivane-cli: cannot write standard output: No space left on device\n");
 }
 
-TEST_F(CliTest, CountsLinesEndingWithALineBreak) {
-  const Result r = Run({"count", "--source", "astorb.dat"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "6\n");
-  WriteFile(dir_ / "partial.dat", "a\r\nb\nc");
-  EXPECT_EQ(Run({"count", "--source", "partial.dat"}).out, "2\n");
-  const Result missing = Run({"count", "--source", "gone.dat"});
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "Cannot open source catalog \"gone.dat\": No such file or directory\n");
-  EXPECT_EQ(missing.out, "");
-}
-
-TEST_F(CliTest, AnswersUsageErrorsWithTheUsage) {
-  const std::vector<std::vector<std::string>> kBad = {
-      {},
-      {"frobnicate"},
-      {"convert", "--source", "astorb.dat", "--output", "out.slc"},
-      {"convert", "--source", "astorb.dat", "--output", "out.slc", "--filter"},
-      {"convert", "--source", "a", "--source", "b", "--output", "o", "--filter", "1"},
-      {"count"},
-      {"count", "--source", "astorb.dat", "--bogus"},
-      {"history", "extra"},
-      {"--help", "extra"},
-  };
-  for (const auto& args : kBad) {
-    const Result r = Run(args);
-    EXPECT_EQ(r.status, 2) << (args.empty() ? "(nothing)" : args[0]);
-    EXPECT_NE(r.err.find("Usage:\n  orbivane-cli convert --source FILE --output FILE --filter TEXT"), std::string::npos);
-    EXPECT_EQ(r.out, "");
+// The output path holds the previous catalog or the complete new one, and
+// the history only whole records of complete runs.
+TEST(CliTest, AConversionKilledAnyTimeLeavesThePreviousOrTheCompleteCatalog) {
+  const testing::ScratchDir dir;
+  WriteFile(dir / "astorb.dat", testing::NumberedSource(30000));
+  const auto started = std::chrono::steady_clock::now();
+  const Result whole = RunCli(dir.path(), Convert("1-30000"));
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+  EXPECT_EQ(whole.status, 0) << "the cap is no failure";
+  EXPECT_EQ(whole.out, "Wrote 30000 asteroid records to " + (dir / "out.slc") + "\n");
+  EXPECT_EQ(whole.err, "Asteroid catalogs can't contains more than 30000 asteroids!\n");
+  const std::string complete = ReadFile(dir / "out.slc");
+  const unsigned seed = std::random_device{}();
+  std::mt19937 random(seed);
+  int kept = 0;
+  for (int kill = 0; kill < 30; ++kill) {
+    SCOPED_TRACE("kill " + std::to_string(kill) + " of seed " + std::to_string(seed));
+    WriteFile(dir / "out.slc", "previous");
+    const double delay = 0.001 + took.count() * static_cast<double>(random() % 1200) / 1000;
+    RunCli(dir.path(), Convert("1-30000"), "timeout -s KILL " + std::to_string(delay));
+    const std::string now = ReadFile(dir / "out.slc");
+    ASSERT_TRUE(now == "previous" || now == complete) << now.size() << " bytes";
+    kept += now == "previous";
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+      const std::string name = entry.path().filename();
+      if (name.rfind(".out.slc.", 0) == 0) std::filesystem::remove(entry);  // a killed run's temporary file
+      EXPECT_TRUE(name == "astorb.dat" || name == "out.slc" || name == "history" || name[0] == '.') << name;
+    }
+    const std::string history = ReadFile(dir / "history");
+    ASSERT_EQ(history.size() % 500, 0u);
+    for (std::size_t at = 480; at < history.size(); at += 500) EXPECT_STREQ(history.c_str() + at, "30000");
   }
-  const Result help = Run({"--help"});
-  EXPECT_EQ(help.status, 0);
-  EXPECT_EQ(help.out.rfind("Usage:\n", 0), 0u);
-  EXPECT_EQ(help.err, "");
-  EXPECT_EQ(Run({"--version"}).out, "orbivane-cli 1.0.0.1\n");
-  EXPECT_FALSE(FileExists(dir_ / "history"));
-}
-
-TEST_F(CliTest, ReportsAnUnreadableHistory) {
-  ASSERT_EQ(::mkdir((dir_ / "history").c_str(), 0755), 0);
-  const Result history = Run({"history"});
-  EXPECT_EQ(history.status, 1);
-  EXPECT_EQ(history.err, "Cannot read history file \"" + (dir_ / "history") + "\": Is a directory\n");
-  const Result convert = Convert("1");
-  EXPECT_EQ(convert.status, 1);
-  EXPECT_EQ(convert.out, "Wrote 1 asteroid record to " + (dir_ / "out.slc") + "\n");
-  EXPECT_NE(convert.err.find("Cannot write history file"), std::string::npos);
+  EXPECT_GT(kept, 0) << "no kill landed during a run";
 }
 
 }  // namespace
