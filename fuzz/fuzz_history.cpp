@@ -11,15 +11,15 @@
 #include "catalog.h"
 #include "test_files.h"
 
-namespace {
-
 using orbivane::testing::FakeServices;
 
-void CheckRows(const FakeServices& services, const std::string& file) {
-  const std::size_t whole = file.size() / 500;
-  assert(services.rows.size() == whole);
-  for (std::size_t i = 0; i < whole; ++i) {
-    const char* record = file.data() + (whole - 1 - i) * 500;
+static void Load(const std::string& folder, const std::string& file) {
+  FakeServices services;
+  orbivane::CCatalog catalog(services, folder);
+  assert(catalog.LoadHistory().ok());
+  assert(services.rows.size() == file.size() / 500);
+  for (std::size_t i = 0; i < services.rows.size(); ++i) {
+    const char* record = file.data() + file.size() / 500 * 500 - (i + 1) * 500;
     const auto slot = [record](std::size_t at, std::size_t size) {
       return std::string(record + at, strnlen(record + at, size));
     };
@@ -27,17 +27,11 @@ void CheckRows(const FakeServices& services, const std::string& file) {
   }
 }
 
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const orbivane::testing::ScratchDir dir;
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   orbivane::testing::WriteFile(dir / "history", bytes);
-  FakeServices services;
-  orbivane::CCatalog catalog(services, dir.path());
-  assert(catalog.LoadHistory().ok());
-  CheckRows(services, bytes);
-
+  Load(dir.path(), bytes);
   // As many of the last bytes as twice the first byte says, up to a NUL: paths of up to 510 bytes.
   std::string path = bytes.substr(size - std::min<std::size_t>(size, size > 0 ? data[0] * 2u : 0));
   path = path.substr(0, path.find('\0'));
@@ -45,12 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string stored = orbivane::SlotText(record.szCatalogFile);
   assert(record.szCatalogFile[149] == '\0');
   assert(path.size() < 150 ? stored == path : path.ends_with(stored) && stored.size() >= 146);
-  assert(catalog.AppendHistory(record).ok());
+  FakeServices services;
+  assert(orbivane::CCatalog(services, dir.path()).AppendHistory(record).ok());
   const std::string after = orbivane::testing::ReadFile(dir / "history");
   assert(after == bytes.substr(0, size - size % 500) + std::string(reinterpret_cast<const char*>(&record), 500));
-  FakeServices reloaded;
-  orbivane::CCatalog again(reloaded, dir.path());
-  assert(again.LoadHistory().ok());
-  CheckRows(reloaded, after);
+  Load(dir.path(), after);
   return 0;
 }

@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang (libFuzzer, AddressSanitizer,
-# UndefinedBehaviorSanitizer) and runs each for a bounded time, as many at
-# once as there are cores. Each starts with its seeds in fuzz/corpus, inputs
-# that once found a fault among them; what a run learns goes to
-# build/fuzz/corpus, a crashing input to build/fuzz/artifacts.
-#
-#   bash fuzz/run.sh [seconds per target]     (default: FUZZ_SECONDS or 60)
+# bash fuzz/run.sh [seconds per target, default FUZZ_SECONDS or 60]: builds the fuzz targets
+# with clang and runs each from its seeds in fuzz/corpus (inputs that once found a fault among
+# them), as many at once as there are cores. New inputs go to build/fuzz/corpus, a crashing one
+# to build/fuzz/artifacts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export seconds=${1:-${FUZZ_SECONDS:-60}} build=build/fuzz
