@@ -1,10 +1,7 @@
-// A filter and a small source through the whole Start command, on real files.
-// Input: the filter up to the first LF, then the source. The filter's rules
-// are modelled here apart from its code, so that a fault in them shows: the
-// catalog holds the records of exactly the lines the model selects (as
-// text-mode reading gives them, at most 999 characters), in line order, joined
-// by CR LF; the history gets one record of that count; no temporary file is
-// left; and a text that is refused or gives no range writes nothing.
+// The filter up to the first LF and the source after it, through the whole Start command on real files.
+// The filter's rules are modelled here apart from its code, so that a fault in them shows: the catalog
+// holds the records of exactly the lines the model selects, as text-mode reading gives them, joined by
+// CR LF; the history one record of that count; and a text refused or without a range writes nothing.
 #undef NDEBUG
 #include <algorithm>
 #include <cassert>
@@ -19,9 +16,8 @@
 
 using Ranges = std::vector<std::pair<long long, long long>>;
 
-// False for a text with other characters than digits, blanks, commas and
-// minus signs, with a number above 2147483647 or with more than 1000 ranges.
-// Each comma-separated token gives a range from its first to its last number, when they are in order.
+// Refuses other characters than digits, blanks, commas and minus signs, numbers above 2147483647 and more
+// than 1000 ranges; each token between commas gives the range of its first to its last number, if in order.
 static bool Model(std::string text, Ranges& ranges) {
   if (text.find_first_not_of("0123456789 ,-") != std::string::npos) return false;
   std::replace(text.begin(), text.end(), '-', ' ');
@@ -42,8 +38,9 @@ static bool Model(std::string text, Ranges& ranges) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
   const std::string filter = input.substr(0, input.find('\n'));
+  const std::string source = input.substr(std::min(size, filter.size() + 1));
   static const orbivane::testing::ScratchDir dir;
-  orbivane::testing::WriteFile(dir / "astorb.dat", input.substr(std::min(size, filter.size() + 1)));
+  orbivane::testing::WriteFile(dir / "astorb.dat", source);
   std::filesystem::remove(dir / "out.slc");
   std::filesystem::remove(dir / "history");
   orbivane::testing::FakeServices services;
@@ -60,12 +57,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     assert(orbivane::testing::ListDir(dir.path()) == "astorb.dat");
     return 0;
   }
-  std::istringstream source(input.substr(std::min(size, filter.size() + 1)));
+  std::istringstream lines(source);
   std::string expected;
   std::string line;
   int records = 0;
-  for (long long n = 1; std::getline(source, line); ++n) {
-    if (!line.empty() && line.back() == '\r' && !source.eof()) line.pop_back();
+  for (long long n = 1; std::getline(lines, line); ++n) {
+    if (!line.empty() && line.back() == '\r' && !lines.eof()) line.pop_back();
     const auto holds = [n](const auto& range) { return range.first <= n && n <= range.second; };
     if (std::none_of(ranges.begin(), ranges.end(), holds)) continue;
     if (records++ > 0) expected += "\r\n";

@@ -1,7 +1,5 @@
-// Any bytes as a history file, through LoadHistory and AppendHistory: the
-// rows are the whole records, newest on top, each cell its slot's text up to
-// a NUL or the slot's end. An append keeps the whole records and puts the new
-// one last, its path (the input's last bytes) cut to keep its end.
+// Any bytes as a history file: the list shows its whole records, newest on top, each cell its slot's text
+// up to a NUL or the slot's end; an append keeps them and puts the new record last, its path cut to its end.
 #undef NDEBUG
 #include <cassert>
 #include <cstdint>

@@ -1,7 +1,5 @@
-// One source line through the record transform. The line lives in a heap
-// block of exactly its length, so that a read past its end stops the fuzzer,
-// and its record must be what the C library makes of the same columns: atoi,
-// strtod and printf with the catalog's format.
+// One source line, in a heap block of its exact length so that a read past its end stops the fuzzer:
+// its record is what the C library makes of the same columns (atoi, strtod, printf).
 #undef NDEBUG
 #include <cassert>
 #include <cstdint>
