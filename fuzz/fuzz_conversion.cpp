@@ -39,10 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string input(reinterpret_cast<const char*>(data), size);
   const std::string filter = input.substr(0, input.find('\n'));
   const std::string source = input.substr(std::min(size, filter.size() + 1));
-  static const orbivane::testing::ScratchDir dir;
+  const orbivane::testing::ScratchDir dir;
   orbivane::testing::WriteFile(dir / "astorb.dat", source);
-  std::filesystem::remove(dir / "out.slc");
-  std::filesystem::remove(dir / "history");
   orbivane::testing::FakeServices services;
   orbivane::CCatalog catalog(services, dir.path());
   catalog.m_strFilter = filter;

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <string>
 
 #include "astorb_record.h"
 #include "julian_date.h"
@@ -24,9 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string cLine(line.substr(0, line.find('\0')));
   if (cLine.find_first_of("xXiInN", 41) != std::string::npos) return 0;
   const orbivane::AstorbColumns& c = orbivane::ColumnsOf(cLine);
-  const auto field = [&cLine](int offset, int length) {
-    return cLine.substr(std::min<std::size_t>(offset, cLine.size()), length);
-  };
+  const auto field = [&cLine](int at, int n) { return cLine.substr(std::min<std::size_t>(at, cLine.size()), n); };
   const auto real = [&field](int offset, int length) { return std::strtod(field(offset, length).c_str(), nullptr); };
   const int number = std::atoi(field(c.numberOffset, c.numberLength).c_str());
   const orbivane::DateTimeParts epoch = orbivane::CalendarDateTime(std::atoi(field(c.yearOffset, 4).c_str()),

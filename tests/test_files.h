@@ -57,11 +57,7 @@ inline std::string SampleFile(const std::string& name) { return std::string(ORBI
 inline std::string NumberedSource(int count) {
   const std::string hilda = ReadFile(SampleFile("astorb-current-sample.dat")).substr(268 + 6, 262);
   std::string text;
-  char number[16];
-  for (int n = 1; n <= count; ++n) {
-    std::snprintf(number, sizeof number, "%6d", n);
-    text += number + hilda;
-  }
+  for (int n = 1; n <= count; ++n) text += std::string(6 - std::to_string(n).size(), ' ') + std::to_string(n) + hilda;
   return text;
 }
 
