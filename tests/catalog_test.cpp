@@ -1,0 +1,667 @@
+// The catalog as the window drives it, on real files: the line reader, a line's record, the filter, Start,
+// the history file and every file call failed in turn; then orbivane-cli as a user runs it.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdarg>
+#include <cstring>
+#include <set>
+#include <numeric>
+#include <random>
+
+#include "astorb_record.h"
+#include "catalog.h"
+#include "history_file.h"
+#include "line_reader.h"
+#include "number_text.h"
+#include "source_count.h"
+#include "test_files.h"
+
+// The fault shim: this program's own file calls, made with raw system calls. Armed, the nth call (from 1) of
+// one kind on a file whose path holds a given text fails with a given error; a partial write stores half of its
+// bytes and the next write fails, as on a disk that fills up. A failed close still closes, as POSIX leaves it.
+struct Fault {
+  const char *call, *path;
+  long nth, seen;
+  int error;
+  bool partial, failNext;
+} g_fault;
+
+// 0: carry the call out; 1: fail it; 2: carry out half of a write.
+static int Decide(const char* call, const char* path) {
+  if (g_fault.nth == 0 || std::strcmp(call, g_fault.call) != 0 || !std::strstr(path, g_fault.path)) return 0;
+  if (++g_fault.seen == g_fault.nth) return g_fault.partial ? 2 : 1;
+  return std::exchange(g_fault.failNext, false);
+}
+
+static int DecideFd(const char* call, int fd) {
+  char link[32];
+  char path[4200] = "";
+  std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+  if (g_fault.nth != 0) syscall(SYS_readlinkat, AT_FDCWD, link, path, sizeof path - 1);
+  return Decide(call, path);
+}
+
+#define FAILED (errno = g_fault.error, -1)
+
+extern "C" {
+int open(const char* path, int flags, ...) {
+  va_list args;
+  va_start(args, flags);
+  const int mode = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(args, int) : 0;
+  va_end(args);
+  // Armed, the shim stands in for a file system without unnamed files, so that a catalog's temporary file has a
+  // name from the start and every call on it can be matched.
+  if (g_fault.nth != 0 && (flags & O_TMPFILE) == O_TMPFILE) return errno = EOPNOTSUPP, -1;
+  return Decide("open", path) ? FAILED : (int)syscall(SYS_openat, AT_FDCWD, path, flags, mode);
+}
+ssize_t read(int fd, void* to, size_t n) { return DecideFd("read", fd) ? FAILED : syscall(SYS_read, fd, to, n); }
+ssize_t write(int fd, const void* data, size_t size) {
+  const int verdict = DecideFd("write", fd);
+  if (verdict == 1 || (verdict == 2 && size < 2)) return FAILED;
+  g_fault.failNext = verdict == 2;
+  return syscall(SYS_write, fd, data, verdict == 2 ? size / 2 : size);
+}
+int fsync(int fd) { return DecideFd("fsync", fd) ? FAILED : (int)syscall(SYS_fsync, fd); }
+int close(int fd) {
+  const int verdict = DecideFd("close", fd);
+  const long result = syscall(SYS_close, fd);
+  return verdict ? FAILED : (int)result;
+}
+int rename(const char* from, const char* to) noexcept {
+  return Decide("rename", to) ? FAILED : (int)syscall(SYS_renameat, AT_FDCWD, from, AT_FDCWD, to);
+}
+int unlink(const char* path) noexcept { return Decide("unlink", path) ? FAILED : (int)syscall(SYS_unlink, path); }
+off_t lseek(int fd, off_t at, int w) noexcept { return DecideFd("lseek", fd) ? FAILED : syscall(SYS_lseek, fd, at, w); }
+int ftruncate(int f, off_t n) noexcept { return DecideFd("ftruncate", f) ? FAILED : (int)syscall(SYS_ftruncate, f, n); }
+}
+
+namespace orbivane {
+
+namespace fs = std::filesystem;
+using testing::FakeServices;
+using testing::NumberedSource;
+using testing::ReadFile;
+using testing::WriteFile;
+
+// Writes text into the line at a 1-based column.
+std::string Put(std::string line, int column, const std::string& s) { return line.replace(column - 1, s.size(), s); }
+
+TEST(RecordTest, AppliesTheFieldAndLayoutRulesToTheByte) {
+  const std::string current = ReadFile(testing::SampleFile("astorb-current-sample.dat"));
+  const std::string ceres = ReadFile(testing::SampleFile("astorb-old-sample.dat")).substr(0, 266);
+  // An unnumbered line of today's layout, of the older layout's length: only its epoch tells the layout.
+  const std::string unnumbered = current.substr(5 * 268, 266);
+  const std::string ceres1996 = "    1 Ceres                      2450200.500  10.600303  80.659857  71.802404"
+                                "    2.76788714 0.07604100  80.477333  3.34";
+  // The record is compared from the row's position on.
+  const struct { const char* name; std::string line; std::size_t from; std::string expected; } kCases[] = {
+      {"today's layout", current.substr(0, 267), 0, ceres1996},
+      {"the older layout", ceres, 0, ceres1996},
+      {"an unnumbered line", current.substr(5 * 268, 267), 0, "      1927 LA                    2461300.500"
+                                                              "  17.776448 191.009626 338.821813    3.30908436"},
+      {"a name is 18 columns", Put(ceres, 7, "ABCDEFGHIJKLMNOPQRX"), 6, "ABCDEFGHIJKLMNOPQR        "},
+      {"one inner blank stays", Put(ceres, 7, "1927 LA           "), 6, "1927 LA                   "},
+      {"a pair of blanks ends the name", Put(ceres, 7, "AB  CD            "), 6, "AB                        "},
+      {"trailing white space goes", Put(ceres, 7, "A\tB\t  "), 6, "A\tB                       "},
+      {"blank epoch: the invalid date", Put(ceres, 106, "        "), 32, " 1720994.458"},
+      {"2000-02-29", Put(ceres, 106, "20000229"), 32, " 2451603.500"},
+      {"1900-02-29", Put(ceres, 106, "19000229"), 32, " 1720994.458"},
+      {"1582-10-15, the first Gregorian day", Put(ceres, 106, "15821015"), 32, " 2299160.500"},
+      {"1582-10-14, taken as Julian", Put(ceres, 106, "15821014"), 32, " 2299169.500"},
+      {"1582-10-04, the last Julian day", Put(ceres, 106, "15821004"), 32, " 2299159.500"},
+      {"0100-01-01", Put(ceres, 106, "01000101"), 32, " 1757582.500"},
+      {"0099-12-31", Put(ceres, 106, "00991231"), 32, " 1720994.458"},
+      {"2001-04-31", Put(ceres, 106, "20010431"), 32, " 1720994.458"},
+      {"2001-13-01", Put(ceres, 106, "20011301"), 32, " 1720994.458"},
+      {"eight epoch digits: today's layout", unnumbered, 6, "1927 LA  "},
+      {"a line that ends after the epoch", unnumbered.substr(0, 114), 6, "1927 LA  "},
+      {"seven epoch digits: the older layout", Put(unnumbered, 114, "X"), 6, " 1927 LA "},
+      {"first epoch digit missing", Put(unnumbered, 107, "X"), 6, " 1927 LA "},
+      {"column 106 not blank", Put(unnumbered, 106, "1"), 6, " 1927 LA "},
+      {"column 115 not blank", Put(unnumbered, 115, "1"), 6, " 1927 LA "},
+      {"an older line with today's epoch columns", Put(ceres, 106, " 19960427 "), 0, "    1 Ceres "},
+  };
+  for (const auto& c : kCases) {
+    std::string got;
+    AppendCatalogRecord(c.line, got);
+    EXPECT_EQ(got.substr(std::min(c.from, got.size()), c.expected.size()), c.expected) << c.name << "\n  " << got;
+  }
+  // Where the number ends decides the layout; only a line without a number goes by its epoch, then its length.
+  const std::string big = "123456" + current.substr(6, 261);
+  const std::string unnumberedOlder = Put(ceres, 1, "     ") + " ";
+  const struct { const char* name; std::string line; const AstorbColumns* columns; } kLayouts[] = {
+      {"six digits, damaged epoch", Put(big, 110, "X"), &kCurrentColumns},
+      {"six digits, ends before column 115", big.substr(0, 110), &kCurrentColumns},
+      {"five digits, damaged epoch, 267 characters", Put(ceres, 109, "X") + " ", &kOlderColumns},
+      {"no number, older epoch, 267 characters", unnumberedOlder, &kOlderColumns},
+      {"no number or epoch, 267 characters", Put(unnumbered + " ", 110, "X"), &kCurrentColumns},
+      {"no number or epoch, 266 characters", Put(unnumbered, 110, "X"), &kOlderColumns},
+  };
+  for (const auto& c : kLayouts) EXPECT_EQ(&ColumnsOf(c.line), c.columns) << c.name;
+  // Numbers too long for any field read as the C library reads them.
+  EXPECT_EQ(ParseLeadingInt(" 99999999999"), INT_MAX);
+  EXPECT_EQ(ParseLeadingInt("-99999999999"), INT_MIN);
+  EXPECT_EQ(ParseLeadingDouble(".5e1x"), 5.0);
+}
+
+// The filter's rules, one row each. The table is reused, as the window reuses it.
+TEST(FilterTest, ParsesTheRangesOrRefusesTheText) {
+  std::string thousand, listed;  // 1000 ranges, and the table they give
+  for (int n = 1; n <= 1000; ++n) {
+    thousand += std::to_string(n) + "-" + std::to_string(n) + ",";
+    listed += "[" + std::to_string(n) + "," + std::to_string(n) + "]";
+  }
+  const std::string invalid = "Filter string contains invalid simbols!";
+  const std::string tooLarge = "Filter string contains a number greater than 2147483647!";
+  // The expected text is the refusal's message, then the ranges.
+  const struct { std::string text, expected; } kCases[] = {
+      {"1-1000, 1001, 1004-5000", "[1,1000][1001,1001][1004,5000]"},
+      {"", "(empty)"},
+      {"5- ,-6", "[5,5][6,6]"},
+      {"1-10, x", invalid},
+      {"   ", ""},
+      {"10-5", ""},
+      {"5 6", "[5,6]"},
+      {"1-5-3", "[1,3]"},
+      {"1,,2,", "[1,1][2,2]"},
+      {"0", "[0,0]"},
+      {"\xC3\xA9", invalid},
+      {std::string("1\0" "2", 3), invalid},
+      {"0000000000002147483647", "[2147483647,2147483647]"},
+      {"2147483648", tooLarge},
+      {std::string(40, '9'), tooLarge},
+      {"1-5, 9999999999-1", tooLarge},
+      {thousand, listed},
+      {thousand + " 9-1, , --", listed},
+      {thousand + "1001", "Filter string contains more than 1000 ranges! Join some of them into one."},
+  };
+  FilterTable table;
+  for (const auto& c : kCases) {
+    const FilterVerdict verdict = table.ParseFilter(c.text);
+    const char* message = FilterRefusalMessage(verdict);
+    std::string got = verdict == FilterVerdict::kEmpty ? "(empty)" : message ? message : "";
+    for (int i = 0; i < table.m_nRanges; ++i) {
+      got += "[" + std::to_string(table.m_ranges[i].from) + "," + std::to_string(table.m_ranges[i].to) + "]";
+    }
+    EXPECT_EQ(got, c.expected) << c.text.substr(0, 50);
+  }
+  table.ParseFilter("1-10, 12");
+  EXPECT_TRUE(table.IsSelected(10) && !table.IsSelected(11) && table.IsSelected(12) && !table.IsSelected(13));
+}
+
+// Lines as text-mode reading gives them, across the reader's 128 KiB buffer
+// too, and the count of their line breaks.
+TEST(LineReaderTest, SplitsLinesAsTextModeReadingDoes) {
+  const std::size_t kBuffer = 128 * 1024;
+  const auto filler = [](std::size_t bytes) { return std::string(bytes - 1, 'p') + "\n"; };
+  const std::string p999(999, 'p');
+  const std::string q600(600, 'q');
+  const struct { const char* name; std::string bytes; std::vector<std::string> expected; } kCases[] = {
+      {"LF and CR LF end lines", "a\nb\r\n\n", {"a", "b", ""}},
+      {"only the CR before LF goes", "a\rb\r\r\n", {"a\rb\r"}},
+      {"a last line without LF", "a\nb\r", {"a", "b\r"}},
+      {"999 characters and CR", std::string(999, 'x') + "\r\n", {std::string(999, 'x')}},
+      {"1000 characters are cut to 999", std::string(1000, 'a') + "\nb\n", {std::string(999, 'a'), "b"}},
+      {"so is a last line of 1000", std::string(1000, 'a'), {std::string(999, 'a')}},
+      {"a line from the buffer's last byte", filler(kBuffer - 1) + q600 + "\r\nlast", {p999, q600, "last"}},
+      {"a line from the next buffer's first byte", filler(kBuffer) + q600 + "\r\nlast", {p999, q600, "last"}},
+      {"a long line across the buffer's end", filler(kBuffer - 100) + std::string(5000, 'y') + "\nz",
+       {p999, std::string(999, 'y'), "z"}},
+      {"CR and LF on either side of it", std::string(kBuffer - 1, 'r') + "\r\nnext\n", {std::string(999, 'r'), "next"}},
+  };
+  const testing::ScratchDir dir;
+  for (const auto& c : kCases) {
+    WriteFile(dir / "source", c.bytes);
+    OsFile file;
+    ASSERT_EQ(file.OpenForReading(dir / "source"), 0);
+    LineReader reader(file);
+    std::vector<std::string> got;
+    for (std::string_view line; reader.Next(line);) got.emplace_back(line);
+    EXPECT_EQ(got, c.expected) << c.name;
+    std::int64_t count = -1;
+    EXPECT_TRUE(CountLineBreaks(dir / "source", count).ok());
+    EXPECT_EQ(count, std::count(c.bytes.begin(), c.bytes.end(), '\n')) << c.name;
+  }
+}
+
+const LocalTime kMorning{2001, 12, 6, 1, 45, 9};
+
+std::string Bytes(const HistoryRecord& record) { return std::string(reinterpret_cast<const char*>(&record), 500); }
+
+class CatalogTest : public ::testing::Test {
+ protected:
+  StartOutcome Start(const std::string& filter, const std::string& source, const std::string& output) {
+    services_.messages.clear();
+    services_.positions.clear();
+    catalog_.m_strFilter = filter;
+    catalog_.m_strSourcePath = source;
+    catalog_.m_strOutputPath = output;
+    return catalog_.OnStart();
+  }
+
+  const testing::ScratchDir dir_;
+  const std::string src_ = dir_ / "astorb.dat";
+  const std::string out_ = dir_ / "out.slc";
+  const std::string history_ = dir_ / "history";
+  FakeServices services_;
+  CCatalog catalog_{services_, dir_.path()};
+};
+
+// Line n of the source is entry n. Records come in line order, joined by CR LF,
+// at most 30000; the bar goes from 0 to a tenth of the highest number, in 16 bits.
+TEST_F(CatalogTest, WritesTheSelectedLinesInLineOrderUpToTheCap) {
+  // The lines of the records, and the bar's range and last position.
+  const struct { const char* filter; int lines; std::vector<std::pair<int, int>> spans; int upper, last; } kCases[] = {
+      {"1-10, 5-20", 250, {{1, 20}}, 2, 2},
+      {"100-200, 1-5, 2-3", 250, {{1, 5}, {100, 200}}, 20, 20},
+      {"248-260", 250, {{248, 250}}, 26, 25},
+      {"7", 250, {{7, 7}}, 0, 0},
+      {"0", 250, {}, 0, -1},
+      {"1-3, 655360", 250, {{1, 3}}, 32768, 12},  // 65536 steps do not fit in 16 bits: each step is two
+      {"1-30000", 30001, {{1, 30000}}, 3000, 3000},
+      {"2-40000", 30001, {{2, 30001}}, 4000, 3000},
+  };
+  for (const auto& c : kCases) {
+    const std::string source = NumberedSource(c.lines);
+    WriteFile(src_, source);
+    Start(c.filter, src_, out_);
+    std::string expected;
+    int count = 0;
+    for (const auto& [from, to] : c.spans) {
+      for (int n = from; n <= to; ++n, ++count) {
+        if (count > 0) expected += "\r\n";
+        AppendCatalogRecord(source.substr((n - 1) * 268, 267), expected);
+      }
+    }
+    EXPECT_EQ(ReadFile(out_), expected) << c.filter;
+    const std::string cap = "Asteroid catalogs can't contains more than 30000 asteroids!";
+    EXPECT_EQ(services_.messages, std::vector<std::string>(count == 30000, cap)) << c.filter;
+    EXPECT_EQ(services_.rows.front(), (FakeServices::Row{"12/6/2001 01:45:09", out_, c.filter, std::to_string(count)}));
+    std::vector<int> positions(c.last + 1);
+    std::iota(positions.begin(), positions.end(), 0);
+    EXPECT_EQ(services_.upper, c.upper) << c.filter;
+    EXPECT_EQ(services_.positions, positions) << c.filter;
+  }
+}
+
+TEST_F(CatalogTest, ReplacesTheFileALinkPointsToAndKeepsItsPermissions) {
+  fs::create_directory(dir_ / "real");
+  WriteFile(dir_ / "real/catalog.slc", std::string(500, 'o'));
+  fs::permissions(dir_ / "real/catalog.slc", fs::perms(0640));
+  fs::create_symlink(dir_ / "real/catalog.slc", out_);
+  WriteFile(src_, NumberedSource(2));
+  EXPECT_EQ(Start("1", src_, out_).result, StartResult::kConverted);
+  EXPECT_TRUE(fs::is_symlink(out_));
+  EXPECT_EQ(ReadFile(dir_ / "real/catalog.slc").size(), 119u);
+  EXPECT_EQ(fs::status(dir_ / "real/catalog.slc").permissions(), fs::perms(0640));
+  EXPECT_EQ(testing::ListDir(dir_ / "real"), "catalog.slc");
+}
+
+// An append interrupted at any byte: the list shows the whole records, the
+// next append cuts the stray bytes and lands aligned. Clear deletes the file.
+TEST_F(CatalogTest, AHistoryCutAtAnyByteKeepsItsWholeRecords) {
+  std::string whole;
+  for (const char* filter : {"1", "2", "3"}) whole += Bytes(MakeHistoryRecord(kMorning, "/c.slc", filter, 1));
+  const HistoryRecord next = MakeHistoryRecord(kMorning, "/c.slc", "9", 9);
+  for (std::size_t cut = 0; cut <= whole.size(); ++cut) {
+    WriteFile(history_, whole.substr(0, cut));
+    ASSERT_TRUE(catalog_.LoadHistory().ok());
+    ASSERT_EQ(services_.rows.size(), cut / 500) << cut;
+    ASSERT_TRUE(catalog_.AppendHistory(next).ok());
+    ASSERT_EQ(ReadFile(history_), whole.substr(0, cut / 500 * 500) + Bytes(next)) << cut;
+  }
+  catalog_.OnClearHistory();
+  EXPECT_TRUE(services_.rows.empty());
+  EXPECT_FALSE(testing::FileExists(history_));
+}
+
+enum Operation { kStart, kLoad, kClear, kCount };
+
+// Each row fails the nth call of one kind on one file, for n = 1, 2, ... until the operation no longer reaches
+// it: the call, the file ("cat" is the output's folder, so that its temporary file is matched too), the error,
+// whether half of a write is stored first, the operation, and what the message says could not be done.
+const struct FaultCase { const char *call, *file; int error; bool partial; Operation operation; const char* failed; }
+kFaults[] = {
+    {"open", "cat", ENOSPC, false, kStart, "create catalog file"},
+    {"write", "cat", ENOSPC, false, kStart, "write catalog file"},
+    {"write", "cat", ENOSPC, true, kStart, "write catalog file"},
+    {"fsync", "cat", EIO, false, kStart, "write catalog file"},
+    {"close", "cat", EDQUOT, false, kStart, "write catalog file"},
+    {"rename", "cat", EXDEV, false, kStart, "write catalog file"},
+    {"open", "astorb.dat", EACCES, false, kStart, "open source catalog"},
+    {"read", "astorb.dat", EIO, false, kStart, "read source catalog"},
+    {"open", "history", EACCES, false, kStart, "write history file"},
+    {"ftruncate", "history", EIO, false, kStart, "write history file"},
+    {"lseek", "history", EIO, false, kStart, "write history file"},
+    {"write", "history", ENOSPC, false, kStart, "write history file"},
+    {"write", "history", ENOSPC, true, kStart, "write history file"},
+    {"close", "history", EIO, false, kStart, "write history file"},
+    {"open", "history", EACCES, false, kLoad, "read history file"},
+    {"read", "history", EIO, false, kLoad, "read history file"},
+    {"unlink", "history", EBUSY, false, kClear, "delete history file"},
+    {"read", "astorb.dat", EIO, false, kCount, "read source catalog"},
+};
+
+// Every failure names the file and the system's reason, and leaves the
+// previous catalog, the history file and the list as they were.
+TEST_F(CatalogTest, EveryFailedFileCallIsReportedAndChangesNothing) {
+  fs::create_directory(dir_ / "cat");
+  WriteFile(src_, NumberedSource(2500));  // several reads of the source, several writes of the catalog
+  const std::string records = Bytes(MakeHistoryRecord(kMorning, "/old.slc", "1-2", 2)) + std::string(500, 0);
+  const std::string history = records + "stray";  // left by an interrupted append: each append cuts it first
+  catalog_.m_strSourcePath = src_;
+  catalog_.m_strOutputPath = dir_ / "cat/out.slc";
+  catalog_.m_strFilter = "1-2500";
+  std::string complete;  // set by the catalog's rows before the history's
+  for (const FaultCase& c : kFaults) {
+    const std::string match = "/" + std::string(c.file);
+    long n = 0;
+    for (;;) {
+      SCOPED_TRACE(std::string(c.call) + " number " + std::to_string(++n) + " on " + c.file);
+      WriteFile(dir_ / "cat/out.slc", "previous");
+      WriteFile(history_, history);
+      ASSERT_TRUE(catalog_.LoadHistory().ok());
+      const std::vector<FakeServices::Row> rows = services_.rows;
+      services_.messages.clear();
+      g_fault = {c.call, match.c_str(), n, 0, c.error, c.partial, false};
+      StartResult result = StartResult::kConverted;
+      Status status = Status::Ok();
+      if (c.operation == kStart) result = catalog_.OnStart().result;
+      if (c.operation == kLoad) status = catalog_.LoadHistory();
+      if (c.operation == kClear) catalog_.OnClearHistory();
+      if (c.operation == kCount) status = catalog_.CountSourceRecords();
+      const bool reached = g_fault.seen >= n;
+      g_fault.nth = 0;
+      if (!status) services_.MessageBox(status.message());
+      EXPECT_EQ(testing::ListDir(dir_ / "cat"), "out.slc") << "no temporary file is left";
+      if (!reached) {  // past its last call the operation succeeds
+        EXPECT_EQ(services_.messages, std::vector<std::string>{});
+        if (c.operation == kStart) complete = ReadFile(dir_ / "cat/out.slc");
+        break;
+      }
+      const bool recordOnly = c.operation == kStart && c.file == std::string("history");
+      const std::string named = dir_ / (c.file == std::string("cat") ? "cat/out.slc" : c.file);
+      EXPECT_EQ(services_.messages, std::vector<std::string>{
+          (recordOnly ? "The catalog was written, but the run could not be added to the history. " : "") +
+          ("Cannot " + std::string(c.failed) + " \"" + named + "\": " + SystemReason(c.error))});
+      EXPECT_EQ(result, c.operation != kStart ? StartResult::kConverted
+                        : recordOnly          ? StartResult::kNotRecorded
+                                              : StartResult::kRunRefused);
+      EXPECT_EQ(ReadFile(dir_ / "cat/out.slc"), recordOnly ? complete : "previous");
+      const std::string after = ReadFile(history_);
+      EXPECT_TRUE(after == history || after == records) << "no record, whole or in part: " << after.size();
+      EXPECT_TRUE(c.operation == kLoad || services_.rows == rows) << "the list shows what the file holds";
+      EXPECT_EQ(catalog_.m_nTotal, 0) << "a failed count shows 0";
+    }
+    EXPECT_GT(n, 1) << c.call << " on " << c.file << " was never reached";
+  }
+}
+
+// Root may write anywhere: the shim refuses the new file as a folder without write permission would.
+TEST_F(CatalogTest, AFolderThatRefusesTheNewFileIsNamedAsTheCause) {
+  WriteFile(src_, NumberedSource(2));
+  WriteFile(out_, "previous");
+  for (const std::string& output : {out_, dir_ / "new.slc"}) {
+    g_fault = {"open", "/.", 1, 0, EACCES, false, false};
+    EXPECT_EQ(Start("1", src_, output).result, StartResult::kRunRefused);
+    g_fault.nth = 0;
+    EXPECT_EQ(services_.messages.at(0), output == out_ ? "Cannot replace catalog file \"" + out_ + "\": its folder \"" +
+                                                            dir_.path() + "\" does not allow creating the new file "
+                                                                          "beside it: Permission denied"
+                                                      : "Cannot create catalog file \"" + output + "\": Permission denied");
+  }
+  EXPECT_EQ(ReadFile(out_), "previous");
+}
+
+// Where the file system gives no unnamed file (the armed shim stands in for one), the temporary file has a name
+// from the start: SIGTERM and SIGINT delete it, and the next run into the folder deletes what SIGKILL left.
+TEST_F(CatalogTest, AnInterruptedRunLeavesNoTemporaryFile) {
+  ASSERT_EQ(::mkfifo(src_.c_str(), 0600), 0);
+  const int writer = ::open(src_.c_str(), O_RDWR);  // the run waits for lines that never come
+  if (struct sigaction old {}; ::sigaction(SIGINT, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) {
+    ::signal(SIGINT, SIG_DFL);  // as a shell leaves it for a program run in the background
+  }
+  WriteFile(out_, "previous");
+  for (const int signo : {SIGTERM, SIGINT, SIGKILL}) {
+    const pid_t run = ::fork();
+    if (run == 0) {
+      g_fault = {"unlink", "none", 1, 0, EIO, false, false};
+      Start("1-3", src_, out_);
+      ::_exit(0);
+    }
+    for (int wait = 0; wait < 10000 && testing::ListDir(dir_.path()).find(".out.slc.") != 0; ++wait) ::usleep(1000);
+    ::kill(run, signo);
+    int status = 0;
+    ::waitpid(run, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signo) << signo;
+    EXPECT_EQ(testing::ListDir(dir_.path()).find(".out.slc."), signo == SIGKILL ? 0 : std::string::npos) << signo;
+  }
+  WriteFile(dir_ / "b.dat", NumberedSource(1));
+  EXPECT_EQ(Start("1", dir_ / "b.dat", dir_ / "b.slc").result, StartResult::kConverted);
+  EXPECT_EQ(testing::ListDir(dir_.path()), "astorb.dat b.dat b.slc history out.slc");
+  EXPECT_EQ(ReadFile(out_), "previous");
+  ::close(writer);
+}
+
+TEST(HistoryTest, EveryFinishedAppendOfRunsAtOnceLeavesOneWholeRecord) {
+  const testing::ScratchDir dir;
+  std::vector<pid_t> runs;
+  for (int run = 0; run < 8; ++run) {
+    runs.push_back(::fork());
+    if (runs.back() != 0) continue;
+    for (int i = 0; i < 1000; ++i) {
+      const std::string file = std::to_string(run) + "/" + std::to_string(i);
+      if (!AppendHistoryFile(dir / "history", MakeHistoryRecord(kMorning, file, "1", i))) ::_exit(1);
+    }
+    ::_exit(0);
+  }
+  for (const pid_t run : runs) ::waitpid(run, nullptr, 0);
+  std::vector<HistoryRecord> records;
+  ASSERT_TRUE(ReadHistoryFile(dir / "history", records).ok());
+  std::set<std::string> files;
+  for (const HistoryRecord& record : records) files.insert(SlotText(record.szCatalogFile));
+  EXPECT_EQ(ReadFile(dir / "history").size(), 8000u * 500);
+  EXPECT_EQ(files.size(), 8000u) << "every append, once";
+}
+
+// One gzip member of `text`; level 0 stores it, so that a cut or a changed byte lands at a known place in the text.
+std::string Gzip(const std::string& text, int level = 6) {
+  z_stream z{};
+  EXPECT_EQ(deflateInit2(&z, level, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
+  std::string out(deflateBound(&z, static_cast<uLong>(text.size())), '\0');
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+  z.avail_in = static_cast<uInt>(text.size());
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = static_cast<uInt>(out.size());
+  EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  return out;
+}
+
+std::string Flipped(std::string bytes, std::size_t at) {
+  bytes[at] = static_cast<char>(bytes[at] ^ 1);
+  return bytes;
+}
+
+// The Total and Start on gzip files, whole, joined and damaged, against the same runs on the text they hold.
+TEST_F(CatalogTest, ReadsACompressedSourceOrRefusesSayingWhere) {
+  const std::string text = NumberedSource(250);  // 268 bytes a line
+  const std::string gz = Gzip(text);
+  const std::string stored = Gzip(text, 0);  // 10 bytes of header and 5 of block header before the text
+  const std::string early = " (the file ends too soon)";
+  // The Total, where the damage lies (empty: nowhere), and whether the run stops before it.
+  const struct { const char* name; std::string bytes, text; const char* total; std::string damage; const char* filter;
+                 bool converts; } kCases[] = {
+      {"one member", gz, text, "250 ", "", "1-300", true},
+      {"several members, one empty, a line split between two",
+       Gzip(text.substr(0, 30000)) + Gzip("") + Gzip(text.substr(30000)), text, "250 ", "", "1-300", true},
+      {"empty member", Gzip(""), "", "0 ", "", "1-5", true},
+      {"cut in the header", gz.substr(0, 5), "", "0 ", "1" + early, "1-5", false},
+      {"cut in the data, run stops before it", stored.substr(0, 10000), text, "37 ", "38" + early, "1-10", true},
+      {"cut in the data, run reaches it", stored.substr(0, 10000), text, "37 ", "38" + early, "1-40", false},
+      {"cut before the trailer", gz.substr(0, gz.size() - 8), text, "250 ", "251" + early, "1-300", false},
+      {"cut in the trailer", gz.substr(0, gz.size() - 3), text, "250 ", "251" + early, "1-300", false},
+      {"flipped data byte", Flipped(stored, 16), text, "250 ", "251", "1-300", false},
+      {"bad CRC", Flipped(gz, gz.size() - 8), text, "250 ", "251", "1-300", false},
+      {"bad length", Flipped(gz, gz.size() - 4), text, "250 ", "251", "1-300", false},
+      {"bad header: method 9", Flipped(gz, 2), text, "0 ", "1", "1-300", false},
+      {"bad block type", gz.substr(0, 10) + "\x07", text, "0 ", "1", "1-300", false},
+      {"member followed by other bytes", gz + "no gzip member here", text, "250 ", "251", "1-300", false},
+      {"not gzip at all", text, text, "250 ", "", "1-300", true},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    const std::string damaged = "Cannot read source catalog \"" + src_ + "\": Compressed data damaged at line ";
+    const std::string message = c.damage.empty() ? "" : damaged + c.damage;
+    WriteFile(src_, c.text);
+    ASSERT_EQ(Start(c.filter, src_, dir_ / "text.slc").result, StartResult::kConverted);
+    WriteFile(src_, c.bytes);
+    EXPECT_EQ(catalog_.CountSourceRecords().message(), message);
+    EXPECT_EQ(catalog_.m_strTotal, c.total);
+    WriteFile(out_, "previous");
+    WriteFile(history_, "");
+    const StartOutcome outcome = Start(c.filter, src_, out_);
+    EXPECT_EQ(outcome.result, c.converts ? StartResult::kConverted : StartResult::kRunRefused);
+    EXPECT_EQ(services_.messages, std::vector<std::string>(!c.converts, message));
+    EXPECT_TRUE(ReadFile(out_) == (c.converts ? ReadFile(dir_ / "text.slc") : "previous")) << "the catalog";
+    EXPECT_EQ(ReadFile(history_).size(), c.converts ? 500u : 0u);
+  }
+}
+
+struct Result { int status; std::string out, err; };
+
+// Runs orbivane-cli in the folder behind a prefix such as "timeout"; standard output goes to `out` when named.
+Result RunCli(const std::string& dir, const std::vector<std::string>& args, const std::string& prefix = "",
+           std::string out = "") {
+  const testing::ScratchDir streams;
+  std::string command = "cd '" + dir + "' && " + prefix + " '" ORBIVANE_CLI "'";
+  for (const std::string& arg : args) command += " '" + arg + "'";
+  out = out.empty() ? streams / "out" : out;
+  const int status = std::system((command + " >'" + out + "' 2>'" + (streams / "err") + "'").c_str());
+  return {WEXITSTATUS(status), ReadFile(streams / "out"), ReadFile(streams / "err")};
+}
+
+std::vector<std::string> Convert(const std::string& filter, const std::string& source = "astorb.dat",
+                                 const std::string& output = "out.slc", const std::string& workdir = ".") {
+  return {"convert", "--source", source, "--output", output, "--filter", filter, "--workdir", workdir};
+}
+
+// Every command, and the refusals before a run: a refused run writes no file.
+TEST(CliTest, AnswersEachCommand) {
+  const testing::ScratchDir dir;
+  WriteFile(dir / "astorb.dat", ReadFile(testing::SampleFile("astorb-current-sample.dat")));
+  // A path too long for its slot keeps its end, never from inside a UTF-8 character; a filter its start.
+  const HistoryRecord earlier = MakeHistoryRecord({2001, 12, 5, 10, 0, 0}, "\xC3\xA9" + std::string(148, 'a'),
+                                                  std::string(300, '2'), 2);
+  const HistoryRecord later = MakeHistoryRecord({2001, 12, 6, 1, 45, 9}, "/c/b.slc", "3", 1);
+  WriteFile(dir / "history", Bytes(earlier) + Bytes(later));
+  std::filesystem::create_directories(dir / "bad/history");  // a history that cannot be a file
+  std::filesystem::create_directory(dir / "new");
+  std::filesystem::create_symlink(dir / "history", dir / "link.slc");
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  const std::string nothing = "; nothing was converted\n";
+  const std::string gone = "Cannot use history folder \"gone\": No such file or directory\n";
+  const std::string isHistory = "\" is the history file; choose another name for the new catalog.\n";
+  // The error output is compared up to the usage that follows a usage error.
+  const struct { std::vector<std::string> args; int status; std::string out, err; } kCases[] = {
+      {{"history"}, 0, "12/6/2001 01:45:09\t/c/b.slc\t3\t1\n12/5/2001 10:00:00\t" + std::string(148, 'a') + "\t" +
+                           std::string(299, '2') + "\t2\n", ""},
+      {{"history", "--workdir", "new"}, 0, "", ""},
+      {{"history", "--workdir", "bad/"}, 1, "", "Cannot read history file \"bad/history\": Is a directory\n"},
+      {{"clear-history", "--workdir=bad/"}, 1, "", "Cannot delete history file \"bad/history\": Is a directory\n"},
+      {{"count", "--source", "astorb.dat"}, 0, "6\n", ""},
+      {{"count", "--source", "gone"}, 1, "", "Cannot open source catalog \"gone\": No such file or directory\n"},
+      {Convert(""), 1, "", "orbivane-cli: the filter is empty" + nothing},
+      {Convert("1-5a"), 1, "", "Filter string contains invalid simbols!\n"},
+      {Convert("9-1"), 1, "", "orbivane-cli: the filter selects no asteroid" + nothing},
+      {Convert("1", ""), 1, "", "orbivane-cli: no source catalog given" + nothing},
+      {Convert("1", "astorb.dat", ""), 1, "", "orbivane-cli: no output file given" + nothing},
+      {Convert("1", "astorb.dat", "astorb.dat"), 1, "",
+       "The catalog file \"" + (dir / "astorb.dat") + "\" is the source catalog itself; choose another name for the "
+       "new catalog.\n"},
+      {Convert("1", "astorb.dat", "history"), 1, "", "The catalog file \"" + (dir / "history") + isHistory},
+      {Convert("1", "astorb.dat", "link.slc"), 1, "", "The catalog file \"" + (dir / "link.slc") + isHistory},
+      {Convert("1", "astorb.dat", "new/../new/history", "new"), 1, "",  // before the history's first run
+       "The catalog file \"" + (dir / "new/../new/history") + isHistory},
+      {Convert("1", "astorb.dat", "fifo"), 1, "",
+       "Cannot create catalog file \"" + (dir / "fifo") + "\": No such device or address\n"},
+      {Convert("1", "astorb.dat", "/dev/full"), 1, "",
+       "Cannot write catalog file \"/dev/full\": No space left on device\n"},
+      {Convert("1-9", "fifo"), 0, "Wrote 0 asteroid records to " + (dir / "out.slc") + "\n", ""},
+      {Convert("2, 6"), 0, "Wrote 2 asteroid records to " + (dir / "out.slc") + "\n", ""},
+      {Convert("1", "astorb.dat", "out.slc", "bad"), 1, "Wrote 1 asteroid record to " + (dir / "out.slc") + "\n",
+       "The catalog was written, but the run could not be added to the history. "
+       "Cannot write history file \"bad/history\": Is a directory\n"},
+      {Convert("1", "astorb.dat", "out.slc/"), 1, "", "Cannot create catalog file \"" + (dir / "out.slc/") +
+       "\": Not a directory\n"},
+      {Convert("1", "astorb.dat", "new/"), 1, "", "Cannot create catalog file \"" + (dir / "new/") +
+       "\": Is a directory\n"},
+      {Convert("1", "astorb.dat", "out.slc", "gone"), 1, "", gone},
+      {Convert("1", "astorb.dat", "out.slc", "out.slc"), 1, "",
+       "Cannot use history folder \"out.slc\": Not a directory\n"},
+      {{"history", "--workdir", "gone"}, 1, "", gone},
+      {{"clear-history", "--workdir", "gone"}, 1, "", gone},
+      {Convert("1", "astorb.dat", "out.slc", ""), 2, "", "orbivane-cli: option '--workdir' needs a non-empty value\n"},
+      {{"history", "--workdir="}, 2, "", "orbivane-cli: option '--workdir' needs a non-empty value\n"},
+      {{"count", "--source", ""}, 2, "", "orbivane-cli: option '--source' needs a non-empty value\n"},
+      {{"count", "--source", "a", "--source", "b"}, 2, "", "orbivane-cli: option '--source' given twice\n"},
+      {{"history", "extra"}, 2, "", "orbivane-cli: unexpected argument 'extra' for history\n"},
+  };
+  for (const auto& c : kCases) {
+    const std::string files = testing::ListDir(dir.path()) + ReadFile(dir / "history");
+    const Result r = RunCli(dir.path(), c.args);
+    EXPECT_EQ(r.status, c.status) << c.args[0];
+    EXPECT_EQ(r.out, c.out) << c.args[0];
+    EXPECT_EQ(r.err.substr(0, r.err.find("Usage:\n")), c.err) << c.args[0];
+    EXPECT_TRUE(!c.out.empty() || testing::ListDir(dir.path()) + ReadFile(dir / "history") == files);
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo(dir / "fifo") && std::filesystem::is_character_file("/dev/full"));
+  const Result full = RunCli(dir.path(), {"history"}, "", "/dev/full");
+  EXPECT_EQ(full.status, 1) << "output that cannot be written is a failure";
+  EXPECT_EQ(full.err, "orbivane-cli: cannot write standard output: No space left on device\n");
+}
+
+// The output path holds the previous catalog or the complete new one, and
+// the history only whole records of complete runs.
+TEST(CliTest, AConversionKilledAnyTimeLeavesThePreviousOrTheCompleteCatalog) {
+  const testing::ScratchDir dir;
+  WriteFile(dir / "astorb.dat", testing::NumberedSource(30000));
+  const auto started = std::chrono::steady_clock::now();
+  const Result whole = RunCli(dir.path(), Convert("1-30000"));
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+  EXPECT_EQ(whole.status, 0) << "the cap is no failure";
+  EXPECT_EQ(whole.out, "Wrote 30000 asteroid records to " + (dir / "out.slc") + "\n");
+  EXPECT_EQ(whole.err, "Asteroid catalogs can't contains more than 30000 asteroids!\n");
+  const std::string complete = ReadFile(dir / "out.slc");
+  const unsigned seed = std::random_device{}();
+  std::mt19937 random(seed);
+  int kept = 0;
+  for (int kill = 0; kill < 30; ++kill) {
+    SCOPED_TRACE("kill " + std::to_string(kill) + " of seed " + std::to_string(seed));
+    WriteFile(dir / "out.slc", "previous");
+    const double delay = 0.001 + took.count() * static_cast<double>(random() % 1200) / 1000;
+    RunCli(dir.path(), Convert("1-30000"), "timeout -s KILL " + std::to_string(delay));
+    const std::string now = ReadFile(dir / "out.slc");
+    ASSERT_TRUE(now == "previous" || now == complete) << now.size() << " bytes";
+    kept += now == "previous";
+    const std::string history = ReadFile(dir / "history");
+    ASSERT_EQ(history.size() % 500, 0u);
+    for (std::size_t at = 480; at < history.size(); at += 500) EXPECT_STREQ(history.c_str() + at, "30000");
+  }
+  EXPECT_GT(kept, 0) << "no kill landed during a run";
+  EXPECT_EQ(testing::ListDir(dir.path()), "astorb.dat history out.slc") << "the temporary file had no name yet";
+}
+
+}  // namespace orbivane
