@@ -416,10 +416,10 @@ TEST_F(CatalogTest, AFolderThatRefusesTheNewFileIsNamedAsTheCause) {
     g_fault = {"open", "/.", 1, 0, EACCES, false, false};
     EXPECT_EQ(Start("1", src_, output).result, StartResult::kRunRefused);
     g_fault.nth = 0;
-    EXPECT_EQ(services_.messages.at(0), output == out_ ? "Cannot replace catalog file \"" + out_ + "\": its folder \"" +
-                                                            dir_.path() + "\" does not allow creating the new file "
-                                                                          "beside it: Permission denied"
-                                                      : "Cannot create catalog file \"" + output + "\": Permission denied");
+    const std::string folder = dir_.path() + "\" does not allow creating the new file beside it: ";
+    const std::string expected = output == out_ ? "Cannot replace catalog file \"" + out_ + "\": its folder \"" + folder
+                                                : "Cannot create catalog file \"" + output + "\": ";
+    EXPECT_EQ(services_.messages.at(0), expected + "Permission denied");
   }
   EXPECT_EQ(ReadFile(out_), "previous");
 }
