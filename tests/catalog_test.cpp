@@ -76,7 +76,7 @@ int close(int fd) {
 int rename(const char* from, const char* to) noexcept {
   return Decide("rename", to) ? FAILED : (int)syscall(SYS_renameat, AT_FDCWD, from, AT_FDCWD, to);
 }
-int unlink(const char* path) noexcept { return Decide("unlink", path) ? FAILED : (int)syscall(SYS_unlink, path); }
+int unlink(const char* p) noexcept { return Decide("unlink", p) ? FAILED : (int)syscall(SYS_unlinkat, AT_FDCWD, p, 0); }
 off_t lseek(int fd, off_t at, int w) noexcept { return DecideFd("lseek", fd) ? FAILED : syscall(SYS_lseek, fd, at, w); }
 int ftruncate(int f, off_t n) noexcept { return DecideFd("ftruncate", f) ? FAILED : (int)syscall(SYS_ftruncate, f, n); }
 }
