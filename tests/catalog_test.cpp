@@ -451,6 +451,8 @@ TEST(CliTest, AnswersEachCommand) {
        "Cannot write catalog file \"/dev/full\": No space left on device\n"},
       {Convert("1-9", "fifo"), 0, "Wrote 0 asteroid records to " + (dir / "out.slc") + "\n", ""},
       {Convert("2, 6"), 0, "Wrote 2 asteroid records to " + (dir / "out.slc") + "\n", ""},
+      {Convert("1", "astorb.dat", std::string(250, 'c')), 0,  // a temporary name beside it must fit too
+       "Wrote 1 asteroid record to " + (dir / std::string(250, 'c')) + "\n", ""},
       {Convert("1", "astorb.dat", "out.slc", "bad"), 1, "Wrote 1 asteroid record to " + (dir / "out.slc") + "\n",
        "The catalog was written, but the run could not be added to the history. "
        "Cannot write history file \"bad/history\": Is a directory\n"},
