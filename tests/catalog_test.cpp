@@ -81,7 +81,7 @@ int close(int fd) {
 int rename(const char* from, const char* to) noexcept {
   return Decide("rename", to) ? FAILED : (int)syscall(SYS_renameat, AT_FDCWD, from, AT_FDCWD, to);
 }
-int unlink(const char* path) noexcept { return Decide("unlink", path) ? FAILED : (int)syscall(SYS_unlink, path); }
+int unlink(const char* p) noexcept { return Decide("unlink", p) ? FAILED : (int)syscall(SYS_unlinkat, AT_FDCWD, p, 0); }
 off_t lseek(int fd, off_t at, int w) noexcept { return DecideFd("lseek", fd) ? FAILED : syscall(SYS_lseek, fd, at, w); }
 int ftruncate(int f, off_t n) noexcept { return DecideFd("ftruncate", f) ? FAILED : (int)syscall(SYS_ftruncate, f, n); }
 }
@@ -601,6 +601,8 @@ TEST(CliTest, AnswersEachCommand) {
        "Cannot write catalog file \"/dev/full\": No space left on device\n"},
       {Convert("1-9", "fifo"), 0, "Wrote 0 asteroid records to " + (dir / "out.slc") + "\n", ""},
       {Convert("2, 6"), 0, "Wrote 2 asteroid records to " + (dir / "out.slc") + "\n", ""},
+      {Convert("1", "astorb.dat", std::string(250, 'c')), 0,  // a temporary name beside it must fit too
+       "Wrote 1 asteroid record to " + (dir / std::string(250, 'c')) + "\n", ""},
       {Convert("1", "astorb.dat", "out.slc", "bad"), 1, "Wrote 1 asteroid record to " + (dir / "out.slc") + "\n",
        "The catalog was written, but the run could not be added to the history. "
        "Cannot write history file \"bad/history\": Is a directory\n"},
