@@ -6,9 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
-
-#include <unistd.h>
 
 #include <wx/app.h>
 #include <wx/dcmemory.h>
@@ -64,12 +63,16 @@ class ScreenshotApp : public wxApp {
  private:
   // A fresh folder with the sample as astorb.dat; the history lives there.
   bool PrepareFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "orbivane-demo-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) return false;
-    folder_ = pattern;
     std::error_code ec;
-    std::filesystem::copy_file(sample_, folder_ + "/astorb.dat", ec);
-    if (ec || ::chdir(folder_.c_str()) != 0) {
+    const std::filesystem::path temporary = std::filesystem::temp_directory_path(ec);
+    std::random_device random;
+    for (int attempt = 0; folder_.empty() && attempt < 100; ++attempt) {
+      const std::filesystem::path candidate = temporary / ("orbivane-demo-" + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate, ec)) folder_ = candidate.string();
+    }
+    if (!folder_.empty()) std::filesystem::copy_file(sample_, folder_ + "/astorb.dat", ec);
+    if (!folder_.empty() && !ec) std::filesystem::current_path(folder_, ec);
+    if (folder_.empty() || ec) {
       std::fprintf(stderr, "orbivane-screenshot: cannot prepare %s\n", folder_.c_str());
       return false;
     }
