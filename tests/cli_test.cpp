@@ -15,6 +15,7 @@ namespace {
 
 using testing::FileExists;
 using testing::ListDir;
+using testing::MakeDir;
 using testing::ReadFile;
 using testing::SampleFile;
 using testing::ScratchDir;
@@ -34,8 +35,10 @@ class CliTest : public ::testing::Test {
 };
 
 TEST_F(CliTest, ConvertsAndRecordsTheAbsoluteOutputPath) {
+#ifndef _WIN32  // Windows takes ".." by the letters, so there the missing folder is no matter
   const Result r = Convert("1-6", "./sub/../out.slc");
   EXPECT_EQ(r.status, 1) << "a missing folder in the path is refused";
+#endif
   const Result ok = Convert("2, 6");
   EXPECT_EQ(ok.status, 0) << ok.err;
   EXPECT_EQ(ok.out, "Wrote 2 asteroid records to " + (dir_ / "out.slc") + "\n");
@@ -71,7 +74,7 @@ TEST_F(CliTest, ListsHistoryNewestFirstAndClearsIt) {
 }
 
 TEST_F(CliTest, KeepsHistoryInTheWorkdirGiven) {
-  ASSERT_EQ(::mkdir((dir_ / "work").c_str(), 0755), 0);
+  MakeDir(dir_ / "work");
   ASSERT_EQ(Run({"convert", "--source=astorb.dat", "--output=out.slc", "--filter=1", "--workdir=work"}).status, 0);
   EXPECT_TRUE(FileExists(dir_ / "work/history"));
   EXPECT_FALSE(FileExists(dir_ / "history"));
@@ -170,7 +173,7 @@ TEST_F(CliTest, AnswersUsageErrorsWithTheUsage) {
 }
 
 TEST_F(CliTest, ReportsAnUnreadableHistory) {
-  ASSERT_EQ(::mkdir((dir_ / "history").c_str(), 0755), 0);
+  MakeDir(dir_ / "history");
   const Result history = Run({"history"});
   EXPECT_EQ(history.status, 1);
   EXPECT_EQ(history.err, "Cannot read history file \"" + (dir_ / "history") + "\": Is a directory\n");

@@ -13,6 +13,7 @@ namespace orbivane {
 namespace {
 
 using testing::FakeServices;
+using testing::MakeDir;
 using testing::ReadFile;
 using testing::ScratchDir;
 using testing::WriteFile;
@@ -69,9 +70,15 @@ TEST(HistoryRecordTest, ReadsASlotWithoutNulUpToItsEnd) {
 }
 
 TEST(HistoryPathTest, JoinsTheWorkingDirectoryWithHistory) {
+#ifdef _WIN32
+  EXPECT_EQ(HistoryPath("C:\\Users\\ann"), "C:\\Users\\ann\\history");
+  EXPECT_EQ(HistoryPath("C:\\Users\\ann\\"), "C:\\Users\\ann\\history");
+  EXPECT_EQ(HistoryPath("C:/"), "C:/history");
+#else
   EXPECT_EQ(HistoryPath("/home/ann"), "/home/ann/history");
   EXPECT_EQ(HistoryPath("/home/ann/"), "/home/ann/history");
   EXPECT_EQ(HistoryPath("/"), "/history");
+#endif
 }
 
 class HistoryListTest : public ::testing::Test {
@@ -136,7 +143,7 @@ TEST_F(HistoryListTest, ClearDeletesTheFileAndEmptiesTheList) {
 }
 
 TEST_F(HistoryListTest, ReportsFileErrorsWithTheirReason) {
-  ASSERT_EQ(::mkdir((dir_ / "history").c_str(), 0755), 0);  // a folder where the file belongs
+  MakeDir(dir_ / "history");  // a folder where the file belongs
   const std::string path = dir_ / "history";
   Status loaded = catalog_.LoadHistory();
   EXPECT_EQ(loaded.message(), "Cannot read history file \"" + path + "\": Is a directory");

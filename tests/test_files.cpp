@@ -1,53 +1,78 @@
 #include "test_files.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <set>
 #include <sstream>
 #include <stdexcept>
 
 namespace orbivane::testing {
 
+// Paths are UTF-8 in the program and in the tests, on every system.
+std::filesystem::path PathOf(const std::string& utf8) { return std::u8string(utf8.begin(), utf8.end()); }
+
+namespace {
+
+std::string Utf8(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+}  // namespace
+
 ScratchDir::ScratchDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "orbivane-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
+  std::random_device random;
+  const std::filesystem::path temporary = std::filesystem::temp_directory_path();
+  for (int attempt = 0; path_.empty(); ++attempt) {
+    const std::filesystem::path candidate = temporary / ("orbivane-test-" + std::to_string(random()));
+    if (std::filesystem::create_directory(candidate)) path_ = Utf8(candidate);
+    if (attempt == 100) throw std::runtime_error("cannot make a scratch folder");
+  }
 }
 
 ScratchDir::~ScratchDir() {
   std::error_code ec;
-  // Folders made read-only by a test must be writable again to be removed.
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ec)) {
-    if (entry.is_directory(ec)) std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
-                                                             std::filesystem::perm_options::add, ec);
+  // Folders (and, on Windows, files) made read-only by a test must be writable
+  // again to be removed; links are left alone, as their targets are not ours.
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(PathOf(path_), ec)) {
+    if (entry.is_symlink(ec)) continue;
+    std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                 ec);
   }
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
-  std::filesystem::remove_all(path_, ec);
+  std::filesystem::permissions(PathOf(path_), std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                               ec);
+  std::filesystem::remove_all(PathOf(path_), ec);
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathOf(path), std::ios::binary);
   std::ostringstream bytes;
   bytes << in.rdbuf();
   return bytes.str();
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(PathOf(path), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
 bool FileExists(const std::string& path) {
   std::error_code ec;
-  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+  return std::filesystem::exists(std::filesystem::symlink_status(PathOf(path), ec));
+}
+
+void MakeDir(const std::string& path) {
+  if (!std::filesystem::create_directory(PathOf(path))) throw std::runtime_error("cannot make " + path);
 }
 
 std::string ListDir(const std::string& path) {
   std::set<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(path)) names.insert(entry.path().filename().string());
+  for (const auto& entry : std::filesystem::directory_iterator(PathOf(path))) {
+    names.insert(Utf8(entry.path().filename()));
+  }
   std::string list;
   for (const std::string& name : names) list += (list.empty() ? "" : " ") + name;
   return list;

@@ -1,6 +1,7 @@
 // Scratch folders and whole-file reads and writes for the tests.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace orbivane::testing {
@@ -14,15 +15,24 @@ class ScratchDir {
   ScratchDir& operator=(const ScratchDir&) = delete;
 
   const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  std::string operator/(const std::string& name) const { return path_ + kSeparator + name; }
+
+#ifdef _WIN32
+  static constexpr char kSeparator = '\\';
+#else
+  static constexpr char kSeparator = '/';
+#endif
 
  private:
   std::string path_;
 };
 
+// A UTF-8 path as the system's own path type.
+std::filesystem::path PathOf(const std::string& utf8);
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+void MakeDir(const std::string& path);
 // Names in the folder, sorted.
 std::string ListDir(const std::string& path);
 
