@@ -172,9 +172,9 @@ TEST_F(ConversionTest, GateStopsSilentlyOrWithTheFilterMessage) {
   } kCases[] = {
       {"empty filter", "", src, out, StartResult::kEmptyFilter, {"PullTexts"}},
       {"invalid symbols", "1-3; 5", src, out, StartResult::kFilterRefused,
-       {"PullTexts", "MessageBox Filter string contains invalid simbols!"}},
+       {"PullTexts", "ShowMessage Filter string contains invalid simbols!"}},
       {"too large a number", "1-3000000000", src, out, StartResult::kFilterRefused,
-       {"PullTexts", "MessageBox Filter string contains a number greater than 2147483647!"}},
+       {"PullTexts", "ShowMessage Filter string contains a number greater than 2147483647!"}},
       {"no range", "10-5, ,", src, out, StartResult::kNoRange, {"PullTexts"}},
       {"empty source path", "1", "", out, StartResult::kNoSource, {"PullTexts"}},
       {"empty output path", "1", src, "", StartResult::kNoOutput, {"PullTexts"}},

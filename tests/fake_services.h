@@ -26,8 +26,8 @@ class FakeServices final : public WindowServices {
   void PullTexts() override { calls.push_back("PullTexts"); }
   void PushTexts() override { calls.push_back("PushTexts"); }
   void ShowTotal(const std::string& text) override { total = text; }
-  void MessageBox(const std::string& text) override {
-    calls.push_back("MessageBox " + text);
+  void ShowMessage(const std::string& text) override {
+    calls.push_back("ShowMessage " + text);
     messages.push_back(text);
   }
   void SetProgressRange(int lower, int upper) override {

@@ -35,8 +35,8 @@ TEST_F(BusyTest, NoOtherCommandRunsWhileAStartIsWorking) {
                   Click(&Window(), IDC_HELP_BUTTON);
                   Click(&Window(), IDC_BROWSE_SOURCE);
                   Click(&Window(), IDC_START);
-                  SendCommand(Window(), IDCANCEL);  // Escape
-                  Click(&Window(), IDOK);
+                  SendCommand(Window(), wxID_CANCEL);  // Escape
+                  Click(&Window(), wxID_OK);
                   wxCommandEvent about(wxEVT_MENU, IDM_ABOUTBOX);
                   Window().GetEventHandler()->ProcessEvent(about);
                   Window().Close();

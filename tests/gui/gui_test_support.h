@@ -77,7 +77,7 @@ ExpectDialog<wxFileDialog> ExpectFile(ShownFileDialog& seen, const std::string& 
 // Sends the click of a button of `dialog`, as a press of it would.
 void Click(wxWindow* dialog, int id);
 
-// Sends a button command to the dialog itself, as Escape (IDCANCEL) does.
+// Sends a button command to the dialog itself, as Escape (wxID_CANCEL) does.
 void SendCommand(wxWindow& dialog, int id);
 
 // The current directory moved to a folder for the object's life.

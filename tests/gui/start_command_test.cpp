@@ -205,7 +205,7 @@ INSTANTIATE_TEST_SUITE_P(
 // A `history` that is a folder can be neither read nor written.
 class HistoryErrorTest : public StartTest {
  protected:
-  HistoryErrorTest() { ::mkdir(Path("history").c_str(), 0755); }
+  HistoryErrorTest() { MakeDir(Path("history")); }
 };
 
 TEST_F(HistoryErrorTest, UnreadableHistoryIsShownWithItsReasonAtStartUp) {
