@@ -15,12 +15,18 @@ namespace {
 
 using FileSelectionTest = MainWindowTest;
 
+#ifdef _WIN32
+constexpr char kAllFiles[] = "*.*";
+#else
+constexpr char kAllFiles[] = "*";
+#endif
+
 TEST_F(FileSelectionTest, SourceDialogStartsAtAstorbDatInTheStartFolder) {
   ShownFileDialog shown;
   wxTEST_DIALOG(Click(&Window(), IDC_BROWSE_SOURCE), ExpectFile(shown, ""));
   EXPECT_EQ(shown.directory, folder_.path());
   EXPECT_EQ(shown.fileName, "astorb.dat");
-  EXPECT_EQ(shown.wildcard, "Source Catalogs (*.dat)|*.dat|All Files (*.*)|*");
+  EXPECT_EQ(shown.wildcard, std::string("Source Catalogs (*.dat)|*.dat|All Files (*.*)|") + kAllFiles);
   EXPECT_TRUE(shown.style & wxFD_OPEN);
   EXPECT_FALSE(shown.style & wxFD_FILE_MUST_EXIST) << "a typed name of a missing file is accepted";
 }
@@ -98,7 +104,7 @@ TEST_F(FileSelectionTest, OutputDialogStartsAtDayMonthHourMinuteInTheStartFolder
   EXPECT_TRUE(IsPresetOutputName(shown.fileName)) << shown.fileName;
   EXPECT_TRUE(shown.fileName == PresetAt(before) || shown.fileName == PresetAt(after))
       << "Expected " << PresetAt(before) << ", got " << shown.fileName;
-  EXPECT_EQ(shown.wildcard, "Skyloom Catalogs (*.slc)|*.slc|All Files (*.*)|*");
+  EXPECT_EQ(shown.wildcard, std::string("Skyloom Catalogs (*.slc)|*.slc|All Files (*.*)|") + kAllFiles);
   EXPECT_TRUE(shown.style & wxFD_SAVE);
   EXPECT_TRUE(shown.style & wxFD_OVERWRITE_PROMPT);
 }

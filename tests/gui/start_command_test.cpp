@@ -147,7 +147,7 @@ struct RefusalCase {
   const char* source;  // relative to the folder
   const char* output;
   std::string filter;
-  std::string message;  // "{folder}" stands for the scratch folder
+  std::string message;  // "{folder}/" stands for the scratch folder and its separator
 };
 
 // Test names show the case's name, not its bytes.
@@ -156,7 +156,9 @@ void PrintTo(const RefusalCase& c, std::ostream* out) { *out << c.name; }
 class RefusedStartTest : public StartTest, public ::testing::WithParamInterface<RefusalCase> {};
 
 std::string WithFolder(std::string text, const std::string& folder) {
-  for (std::size_t at; (at = text.find("{folder}")) != std::string::npos;) text.replace(at, 8, folder);
+  for (std::size_t at; (at = text.find("{folder}/")) != std::string::npos;) {
+    text.replace(at, 9, folder + ScratchDir::kSeparator);
+  }
   return text;
 }
 
