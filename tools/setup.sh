@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build and the tests need, if any is
-# missing. Run as root (or through sudo) on a fresh machine.
+# missing. Run as root (or through sudo) on a fresh machine. Further packages
+# may be named as arguments (tools/windows.sh names its own).
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
   libwxgtk3.2-dev                  # wxWidgets 3.2 on GTK 3, for the desktop window
   xvfb xauth                       # a display for the window's tests
   clang libclang-rt-14-dev         # libFuzzer, for the fuzz targets
+  "$@"
 )
 
 missing=()
