@@ -122,9 +122,10 @@ if [[ ! -e $deps/ready ]]; then
   mkdir -p "$deps"
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT
+  trap 'exit 1' INT TERM  # so that the folder goes then too
   (cd "$work" && build_libpng "$deps/prefix" && build_wxmsw "$deps/prefix")
   rm -rf "$work"
-  trap - EXIT
+  trap - EXIT INT TERM
   touch "$deps/ready"
 fi
 [[ ${1:-} == --deps ]] && exit 0
@@ -141,6 +142,7 @@ cmake --preset windows >/dev/null
 # made first, and one server serves every Wine process of this run.
 wineserver -p || true  # (already running: then that one serves)
 trap 'wineserver -k' EXIT
+trap 'exit 1' INT TERM
 wineboot --init >/dev/null 2>&1
 cmake --build --preset windows -j "$jobs"
 
