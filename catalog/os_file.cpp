@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -13,37 +12,15 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
-
-#ifdef _WIN32
-#include <direct.h>
-#include <io.h>
-#include <windows.h>
-#else
 #include <dirent.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <unistd.h>
-#endif
 
 namespace orbivane {
 
 namespace {
 
-#ifdef _WIN32
-// Paths are UTF-8 throughout the program; Windows wants them as UTF-16.
-std::wstring Wide(const std::string& path) {
-  if (path.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), wide.data(), n);
-  return wide;
-}
-int OpenPath(const std::string& path, int flags, int mode = _S_IREAD | _S_IWRITE) {
-  return _wopen(Wide(path).c_str(), flags | _O_BINARY | _O_NOINHERIT, mode);
-}
-#define O_CLOEXEC 0
-#define O_NONBLOCK 0
-#else
 int OpenPath(const std::string& path, int flags, int mode = 0666) {
   int fd;
   do {
@@ -51,17 +28,12 @@ int OpenPath(const std::string& path, int flags, int mode = 0666) {
   } while (fd < 0 && errno == EINTR);
   return fd;
 }
-#endif
 
 // The open was non-blocking only so that a FIFO cannot hang it; reads and
 // writes block as usual.
 void ClearNonBlocking(int fd) {
-#ifdef _WIN32
-  (void)fd;
-#else
   const int flags = ::fcntl(fd, F_GETFL);
   if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-#endif
 }
 
 void FillInfo(const struct stat& st, FileInfo& info) {
@@ -79,20 +51,9 @@ std::string SystemReason(int error) { return std::generic_category().message(err
 
 int StatPath(const std::string& path, FileInfo& info) {
   info = FileInfo{};
-#ifdef _WIN32
-  struct _stat64 st;
-  if (_wstat64(Wide(path).c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
-  info.exists = true;
-  info.regular = (st.st_mode & _S_IFMT) == _S_IFREG;
-  info.directory = (st.st_mode & _S_IFMT) == _S_IFDIR;
-  info.device = static_cast<std::uint64_t>(st.st_dev);
-  info.inode = static_cast<std::uint64_t>(st.st_ino);
-  info.mode = static_cast<unsigned>(st.st_mode) & 0777u;
-#else
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return (errno == ENOENT || errno == ENOTDIR) ? 0 : errno;
   FillInfo(st, info);
-#endif
   return 0;
 }
 
@@ -163,11 +124,7 @@ int OsFile::LinkAs(const std::string& path) {
 
 std::ptrdiff_t OsFile::Read(void* buffer, std::size_t size, int& error) {
   for (;;) {
-#ifdef _WIN32
-    const int n = ::_read(fd_, buffer, static_cast<unsigned>(size > INT_MAX ? INT_MAX : size));
-#else
     const ssize_t n = ::read(fd_, buffer, size);
-#endif
     if (n >= 0) return n;
     if (errno != EINTR) {
       error = errno;
@@ -179,11 +136,7 @@ std::ptrdiff_t OsFile::Read(void* buffer, std::size_t size, int& error) {
 int OsFile::WriteAll(const void* data, std::size_t size) {
   const char* p = static_cast<const char*>(data);
   while (size > 0) {
-#ifdef _WIN32
-    const int n = ::_write(fd_, p, static_cast<unsigned>(size > INT_MAX ? INT_MAX : size));
-#else
     const ssize_t n = ::write(fd_, p, size);
-#endif
     if (n < 0) {
       if (errno == EINTR) continue;
       return errno;
@@ -196,66 +149,34 @@ int OsFile::WriteAll(const void* data, std::size_t size) {
 }
 
 int OsFile::Sync() {
-#ifdef _WIN32
-  return ::_commit(fd_) == 0 ? 0 : errno;
-#else
   return ::fsync(fd_) == 0 ? 0 : errno;
-#endif
 }
 
 int OsFile::Info(FileInfo& info) const {
   info = FileInfo{};
-#ifdef _WIN32
-  struct _stat64 st;
-  if (_fstat64(fd_, &st) != 0) return errno;
-  info.exists = true;
-  info.regular = (st.st_mode & _S_IFMT) == _S_IFREG;
-  info.device = static_cast<std::uint64_t>(st.st_dev);
-  info.inode = static_cast<std::uint64_t>(st.st_ino);
-#else
   struct stat st;
   if (::fstat(fd_, &st) != 0) return errno;
   FillInfo(st, info);
-#endif
   return 0;
 }
 
 int OsFile::Size(std::uint64_t& size) const {
-#ifdef _WIN32
-  const long long end = _lseeki64(fd_, 0, SEEK_END);
-  if (end < 0) return errno;
-  size = static_cast<std::uint64_t>(end);
-#else
   struct stat st;
   if (::fstat(fd_, &st) != 0) return errno;
   size = static_cast<std::uint64_t>(st.st_size);
-#endif
   return 0;
 }
 
 int OsFile::Truncate(std::uint64_t size) {
-#ifdef _WIN32
-  return _chsize_s(fd_, static_cast<long long>(size)) == 0 ? 0 : errno;
-#else
   return ::ftruncate(fd_, static_cast<off_t>(size)) == 0 ? 0 : errno;
-#endif
 }
 
 int OsFile::SeekToEnd() {
-#ifdef _WIN32
-  return _lseeki64(fd_, 0, SEEK_END) < 0 ? errno : 0;
-#else
   return ::lseek(fd_, 0, SEEK_END) < 0 ? errno : 0;
-#endif
 }
 
 int OsFile::SetMode(unsigned mode) {
-#ifdef _WIN32
-  (void)mode;
-  return 0;
-#else
   return ::fchmod(fd_, static_cast<mode_t>(mode)) == 0 ? 0 : errno;
-#endif
 }
 
 namespace {
@@ -284,49 +205,26 @@ int OsFile::Close() {
 }
 
 int RenameFile(const std::string& from, const std::string& to) {
-#ifdef _WIN32
-  return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-             ? 0
-             : EACCES;
-#else
   return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-#endif
 }
 
 int RemoveFile(const std::string& path) {
-#ifdef _WIN32
-  return ::_wunlink(Wide(path).c_str()) == 0 ? 0 : errno;
-#else
   return ::unlink(path.c_str()) == 0 ? 0 : errno;
-#endif
 }
 
 std::string ResolvedPath(const std::string& path) {
-#ifdef _WIN32
-  return path;
-#else
   char* resolved = ::realpath(path.c_str(), nullptr);
   if (resolved == nullptr) return path;
   std::string result(resolved);
   std::free(resolved);
   return result;
-#endif
 }
 
 int CurrentDirectory(std::string& directory) {
-#ifdef _WIN32
-  wchar_t* wide = _wgetcwd(nullptr, 0);
-  if (wide == nullptr) return errno;
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-  directory.assign(static_cast<std::size_t>(n > 0 ? n - 1 : 0), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, -1, directory.data(), n, nullptr, nullptr);
-  std::free(wide);
-#else
   char* cwd = ::getcwd(nullptr, 0);
   if (cwd == nullptr) return errno;
   directory = cwd;
   std::free(cwd);
-#endif
   return 0;
 }
 

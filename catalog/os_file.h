@@ -10,7 +10,9 @@
 
 namespace orbivane {
 
-// The system's text for an error number, e.g. "No space left on device".
+// The system's text for an error number, e.g. "No space left on device". On
+// Windows, a number below zero is a Windows error code with no C twin (a file
+// another program holds open, say), negated.
 std::string SystemReason(int error);
 
 struct FileInfo {

@@ -1,0 +1,341 @@
+// The file layer on Windows: the calls of os_file.h on the Win32 API.
+//
+// Paths are UTF-8 everywhere else in the program; they become UTF-16 here and
+// nowhere else. Errors come back as C error numbers where one means the same
+// (a missing file is ENOENT on every system, and the callers test for it); a
+// Windows error without such a twin comes back negated, and SystemReason
+// gives the system's own text for it.
+#include "os_file.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <system_error>
+#include <utility>
+
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+namespace orbivane {
+
+namespace {
+
+std::wstring Wide(const std::string& text) {
+  if (text.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  return wide;
+}
+
+std::string Narrow(const wchar_t* text, std::size_t size) {
+  if (size == 0) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(size), nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(size), narrow.data(), n, nullptr, nullptr);
+  return narrow;
+}
+
+int ErrorNumber(DWORD code) {
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+      return ENOENT;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_ACCESS_DENIED:
+      return EACCES;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_FILENAME_EXCED_RANGE:
+      return ENAMETOOLONG;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+      return ENOMEM;
+    case ERROR_WRITE_PROTECT:
+      return EROFS;
+    default:
+      return -static_cast<int>(code);
+  }
+}
+
+int LastError() { return ErrorNumber(GetLastError()); }
+
+DWORD Attributes(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()); }
+
+// Opening a folder as a file fails with "access denied"; the real reason is
+// that it is a folder.
+int OpenFailure(const std::string& path) {
+  const DWORD code = GetLastError();
+  if (code == ERROR_ACCESS_DENIED) {
+    const DWORD attributes = Attributes(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return EISDIR;
+  }
+  return ErrorNumber(code);
+}
+
+HANDLE HandleOf(int fd) { return reinterpret_cast<HANDLE>(_get_osfhandle(fd)); }
+
+void FillInfo(HANDLE handle, FileInfo& info) {
+  info.exists = true;
+  BY_HANDLE_FILE_INFORMATION data;
+  // Devices (NUL, CON) and pipes have no file identity and are written in place.
+  if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &data)) return;
+  info.regular = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  info.device = data.dwVolumeSerialNumber;
+  info.inode = (static_cast<std::uint64_t>(data.nFileIndexHigh) << 32) | data.nFileIndexLow;
+  // The read-only attribute is the one permission bit of a Windows file.
+  info.mode = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0 ? 0444u : 0666u;
+}
+
+// A handle that only asks about the file (no read or write access), so it
+// neither needs permission nor disturbs other programs that have it open.
+HANDLE OpenForQuery(const std::string& path) {
+  return CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+int SetReadOnly(HANDLE handle, bool readOnly) {
+  FILE_BASIC_INFO basic;
+  if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic)) return LastError();
+  basic.FileAttributes = readOnly ? (basic.FileAttributes | FILE_ATTRIBUTE_READONLY)
+                                  : (basic.FileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  return SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic) ? 0 : LastError();
+}
+
+// A replace that failed with "access denied" names the reason more exactly
+// when another program holds the target open without letting it be
+// replaced, the usual case for a catalog a planetarium program has loaded.
+int ReplaceFailure(const std::string& target) {
+  const DWORD code = GetLastError();
+  if (code != ERROR_ACCESS_DENIED) return ErrorNumber(code);
+  const HANDLE probe = CreateFileW(Wide(target).c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                   FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (probe != INVALID_HANDLE_VALUE) {
+    CloseHandle(probe);
+    return EACCES;
+  }
+  return GetLastError() == ERROR_SHARING_VIOLATION ? ErrorNumber(ERROR_SHARING_VIOLATION) : EACCES;
+}
+
+// The object keeps the C runtime's descriptor of the handle, so that it has
+// one shape on every system; the calls below work on the handle itself.
+int Adopt(HANDLE handle, const std::string& path, int& fd) {
+  if (handle == INVALID_HANDLE_VALUE) return OpenFailure(path);
+  fd = _open_osfhandle(reinterpret_cast<std::intptr_t>(handle), _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(handle);
+    return EMFILE;
+  }
+  return 0;
+}
+
+HANDLE Open(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
+  return CreateFileW(Wide(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+std::string SystemReason(int error) {
+  if (error >= 0) return std::generic_category().message(error);
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, static_cast<DWORD>(-error), 0, reinterpret_cast<wchar_t*>(&text), 0,
+                                 nullptr);
+  std::string reason = n > 0 ? Narrow(text, n) : "Windows error " + std::to_string(-error);
+  LocalFree(text);
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) {
+    reason.pop_back();
+  }
+  return reason;
+}
+
+int StatPath(const std::string& path, FileInfo& info) {
+  info = FileInfo{};
+  const HANDLE handle = OpenForQuery(path);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const int err = LastError();
+    return err == ENOENT ? 0 : err;
+  }
+  FillInfo(handle, info);
+  CloseHandle(handle);
+  return 0;
+}
+
+OsFile::~OsFile() {
+  if (fd_ >= 0) _close(fd_);
+}
+
+OsFile::OsFile(OsFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+OsFile& OsFile::operator=(OsFile&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) _close(fd_);
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+int OsFile::OpenForReading(const std::string& path) {
+  constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  HANDLE handle = Open(path, GENERIC_READ, kShare, OPEN_EXISTING);
+  // A folder opens, as it does elsewhere, and reading it says what it is.
+  if (handle == INVALID_HANDLE_VALUE) {
+    if (const int err = OpenFailure(path); err != EISDIR) return err;
+    handle = CreateFileW(Wide(path).c_str(), GENERIC_READ, kShare, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  }
+  return Adopt(handle, path, fd_);
+}
+
+int OsFile::OpenExistingForWriting(const std::string& path, bool truncate) {
+  if (const int err = Adopt(Open(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING), path, fd_); err != 0) {
+    return err;
+  }
+  // Devices such as NUL have no length to cut.
+  return truncate && GetFileType(HandleOf(fd_)) == FILE_TYPE_DISK ? Truncate(0) : 0;
+}
+
+int OsFile::OpenOrCreateForUpdate(const std::string& path) {
+  return Adopt(Open(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS), path, fd_);
+}
+
+int OsFile::CreateExclusive(const std::string& path) {
+  return Adopt(Open(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW), path, fd_);
+}
+
+std::ptrdiff_t OsFile::Read(void* buffer, std::size_t size, int& error) {
+  DWORD n = 0;
+  const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+  if (ReadFile(HandleOf(fd_), buffer, chunk, &n, nullptr)) return static_cast<std::ptrdiff_t>(n);
+  const DWORD code = GetLastError();
+  // The writer of a pipe has gone: that is its end.
+  if (code == ERROR_BROKEN_PIPE || code == ERROR_HANDLE_EOF) return 0;
+  BY_HANDLE_FILE_INFORMATION data;
+  const bool folder = GetFileInformationByHandle(HandleOf(fd_), &data) &&
+                      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  error = folder ? EISDIR : ErrorNumber(code);
+  return -1;
+}
+
+int OsFile::WriteAll(const void* data, std::size_t size) {
+  const char* p = static_cast<const char*>(data);
+  while (size > 0) {
+    DWORD n = 0;
+    const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+    if (!WriteFile(HandleOf(fd_), p, chunk, &n, nullptr)) return LastError();
+    if (n == 0) return EIO;
+    p += n;
+    size -= n;
+  }
+  return 0;
+}
+
+int OsFile::Sync() { return FlushFileBuffers(HandleOf(fd_)) ? 0 : LastError(); }
+
+int OsFile::Info(FileInfo& info) const {
+  info = FileInfo{};
+  FillInfo(HandleOf(fd_), info);
+  return 0;
+}
+
+int OsFile::Size(std::uint64_t& size) const {
+  LARGE_INTEGER length;
+  if (!GetFileSizeEx(HandleOf(fd_), &length)) return LastError();
+  size = static_cast<std::uint64_t>(length.QuadPart);
+  return 0;
+}
+
+int OsFile::Truncate(std::uint64_t size) {
+  FILE_END_OF_FILE_INFO end;
+  end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
+  return SetFileInformationByHandle(HandleOf(fd_), FileEndOfFileInfo, &end, sizeof end) ? 0 : LastError();
+}
+
+int OsFile::SeekToEnd() {
+  LARGE_INTEGER zero{};
+  return SetFilePointerEx(HandleOf(fd_), zero, nullptr, FILE_END) ? 0 : LastError();
+}
+
+int OsFile::SetMode(unsigned mode) { return SetReadOnly(HandleOf(fd_), (mode & 0222u) == 0); }
+
+int OsFile::Close() {
+  if (fd_ < 0) return 0;
+  const int fd = std::exchange(fd_, -1);
+  return _close(fd) == 0 ? 0 : errno;
+}
+
+int RenameFile(const std::string& from, const std::string& to) {
+  // Windows refuses to replace a read-only file; not every file system (nor
+  // Wine) says so itself, so the attribute is asked first.
+  const DWORD attributes = Attributes(to);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return EACCES;
+  // Atomic on the local file systems: either the old file or the new one is
+  // there under the name, never neither.
+  if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return 0;
+  }
+  return ReplaceFailure(to);
+}
+
+int RemoveFile(const std::string& path) {
+  const std::wstring wide = Wide(path);
+  if (DeleteFileW(wide.c_str())) return 0;
+  const DWORD code = GetLastError();
+  // A file's own read-only attribute does not keep it from being deleted, as
+  // a file's own mode does not elsewhere; its folder decides.
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (code == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == FILE_ATTRIBUTE_READONLY &&
+      SetFileAttributesW(wide.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
+    if (DeleteFileW(wide.c_str())) return 0;
+    const int err = LastError();
+    SetFileAttributesW(wide.c_str(), attributes);
+    return err;
+  }
+  if (code == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return EISDIR;
+  }
+  return ErrorNumber(code);
+}
+
+std::string ResolvedPath(const std::string& path) {
+  const HANDLE handle = OpenForQuery(path);
+  if (handle == INVALID_HANDLE_VALUE) return path;
+  std::wstring resolved(MAX_PATH, L'\0');
+  DWORD n = GetFinalPathNameByHandleW(handle, resolved.data(), static_cast<DWORD>(resolved.size()), 0);
+  if (n >= resolved.size()) {
+    resolved.resize(n);
+    n = GetFinalPathNameByHandleW(handle, resolved.data(), static_cast<DWORD>(resolved.size()), 0);
+  }
+  CloseHandle(handle);
+  if (n == 0 || n >= resolved.size()) return path;
+  resolved.resize(n);
+  // The system answers in its long-path form: \\?\C:\... or \\?\UNC\server\...
+  if (resolved.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+    resolved.replace(0, 8, L"\\\\");
+  } else if (resolved.rfind(L"\\\\?\\", 0) == 0 && resolved.size() >= 6 && resolved[5] == L':') {
+    resolved.erase(0, 4);
+  }
+  return Narrow(resolved.data(), resolved.size());
+}
+
+int CurrentDirectory(std::string& directory) {
+  const DWORD n = GetCurrentDirectoryW(0, nullptr);
+  if (n == 0) return LastError();
+  std::wstring wide(n, L'\0');
+  const DWORD written = GetCurrentDirectoryW(n, wide.data());
+  if (written == 0 || written >= n) return LastError();
+  directory = Narrow(wide.data(), written);
+  return 0;
+}
+
+}  // namespace orbivane
