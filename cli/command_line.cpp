@@ -106,8 +106,10 @@ std::string AbsolutePath(const std::string& path, const std::string& currentDire
   if (path.empty()) return path;
 #ifdef _WIN32
   (void)currentDirectory;
-  return std::filesystem::absolute(std::filesystem::u8path(path)).lexically_normal().u8string();
-#endif
+  const std::u8string absolute =
+      std::filesystem::absolute(std::u8string(path.begin(), path.end())).lexically_normal().u8string();
+  return std::string(absolute.begin(), absolute.end());
+#else
   const std::string joined = path.front() == '/' ? path : currentDirectory + "/" + path;
   std::string result;
   std::size_t i = 0;
@@ -126,6 +128,7 @@ std::string AbsolutePath(const std::string& path, const std::string& currentDire
   const bool namesFolder = joined.back() == '/' || joined.ends_with("/.");
   if (result.empty() || namesFolder) result += '/';
   return result;
+#endif
 }
 
 }  // namespace orbivane

@@ -11,6 +11,12 @@
 #include "file_message.h"
 #include "os_file.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#endif
+
 namespace orbivane {
 namespace {
 
@@ -147,8 +153,9 @@ int Run(const std::vector<std::string>& args) {
 }  // namespace
 }  // namespace orbivane
 
-int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
+namespace {
+
+int Main(const std::vector<std::string>& args) {
   const int status = orbivane::Run(args);
   // Output that could not be written (a full disk, a closed pipe) is a failure too.
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
@@ -157,3 +164,32 @@ int main(int argc, char** argv) {
   }
   return status;
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// Windows hands main() its arguments in the ANSI code page, which cannot
+// spell every file name; the wide arguments can, and become UTF-8 here like
+// every path of the program. Messages go out as UTF-8 too, so a console
+// shows them in that code page while the program runs.
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string arg(static_cast<std::size_t>(n > 0 ? n : 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, arg.data(), n, nullptr, nullptr);
+    arg.pop_back();
+    args.push_back(std::move(arg));
+  }
+  // The same bytes on every system: no CR is put before each LF.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+  const UINT codePage = GetConsoleOutputCP();
+  SetConsoleOutputCP(CP_UTF8);
+  const int status = Main(args);
+  SetConsoleOutputCP(codePage);
+  return status;
+}
+#else
+int main(int argc, char** argv) { return Main(std::vector<std::string>(argv + 1, argv + argc)); }
+#endif
