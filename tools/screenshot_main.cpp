@@ -9,9 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
-
-#include <unistd.h>
 
 #include <wx/app.h>
 #include <wx/dcmemory.h>
@@ -68,16 +67,20 @@ class ScreenshotApp : public wxApp {
   // A fresh folder with an astorb.dat of today's full size (1,420,000
   // lines): the sample's lines, then empty ones. The history lives there.
   bool PrepareFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "orbivane-demo-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) return false;
-    folder_ = pattern;
     std::error_code ec;
-    std::filesystem::copy_file(sample_, folder_ + "/astorb.dat", ec);
-    {
+    const std::filesystem::path temporary = std::filesystem::temp_directory_path(ec);
+    std::random_device random;
+    for (int attempt = 0; folder_.empty() && attempt < 100; ++attempt) {
+      const std::filesystem::path candidate = temporary / ("orbivane-demo-" + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate, ec)) folder_ = candidate.string();
+    }
+    if (!folder_.empty()) std::filesystem::copy_file(sample_, folder_ + "/astorb.dat", ec);
+    if (!folder_.empty() && !ec) {
       std::ofstream source(folder_ + "/astorb.dat", std::ios::binary | std::ios::app);
       source << std::string(kFullSizeLines - SampleLines(), '\n');
     }
-    if (ec || ::chdir(folder_.c_str()) != 0) {
+    if (!folder_.empty() && !ec) std::filesystem::current_path(folder_, ec);
+    if (folder_.empty() || ec) {
       std::fprintf(stderr, "orbivane-screenshot: cannot prepare %s\n", folder_.c_str());
       return false;
     }

@@ -5,6 +5,11 @@
 
 #include "catalog_app.h"
 
+#ifdef __WXMSW__
+// Windows always has a desktop to show the window on; the toolkit's own
+// WinMain starts the program.
+wxIMPLEMENT_APP(orbivane::CCatalogApp);
+#else
 wxIMPLEMENT_APP_NO_MAIN(orbivane::CCatalogApp);
 
 int main(int argc, char** argv) {
@@ -17,3 +22,4 @@ int main(int argc, char** argv) {
   }
   return wxEntry(argc, argv);
 }
+#endif

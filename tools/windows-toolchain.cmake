@@ -1,0 +1,32 @@
+# Cross-building for 64-bit Windows with mingw-w64 (the POSIX-thread
+# compilers, which C++ threads need). ORBIVANE_WINDOWS_PREFIX is the folder
+# tools/windows.sh installs libpng and the static wxMSW into.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(_host x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${_host}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${_host}-g++-posix)
+set(CMAKE_RC_COMPILER ${_host}-windres)
+
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES ORBIVANE_WINDOWS_PREFIX)
+if(NOT ORBIVANE_WINDOWS_PREFIX)
+  message(FATAL_ERROR "ORBIVANE_WINDOWS_PREFIX is not set: build through tools/windows.sh")
+endif()
+set(CMAKE_FIND_ROOT_PATH /usr/${_host} ${ORBIVANE_WINDOWS_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(wxWidgets_CONFIG_EXECUTABLE ${ORBIVANE_WINDOWS_PREFIX}/bin/wx-config CACHE FILEPATH "")
+
+# Stand-alone executables: the C and C++ runtimes, winpthreads, libpng and
+# zlib are linked in, so only the system's own DLLs are imported.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+
+# The tests run under Wine, in a prefix of their own inside the build folder.
+set(CMAKE_CROSSCOMPILING_EMULATOR
+    env WINEPREFIX=${CMAKE_BINARY_DIR}/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= wine)
+# Wine shows this machine's root as drive Z:, so paths of the build machine
+# compiled into the tests are given as Z: paths.
+set(ORBIVANE_EMULATOR_ROOT "Z:")
