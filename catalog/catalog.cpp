@@ -29,7 +29,7 @@ bool CCatalog::ParseFilter() { return ParseFilterAndReport() == FilterVerdict::k
 
 FilterVerdict CCatalog::ParseFilterAndReport() {
   const FilterVerdict verdict = m_filter.ParseFilter(m_strFilter);
-  if (const char* message = FilterRefusalMessage(verdict)) m_services.MessageBox(message);
+  if (const char* message = FilterRefusalMessage(verdict)) m_services.ShowMessage(message);
   return verdict;
 }
 
@@ -58,9 +58,9 @@ void CCatalog::OnClearHistory() {
   const Status deleted = DeleteHistoryFile(HistoryFilePath());
   const Status loaded = LoadHistory();
   if (!deleted) {
-    m_services.MessageBox(deleted.message());
+    m_services.ShowMessage(deleted.message());
   } else if (!loaded) {
-    m_services.MessageBox(loaded.message());
+    m_services.ShowMessage(loaded.message());
   }
 }
 

@@ -43,7 +43,7 @@ StartOutcome CCatalog::ConvertCatalog() {
   ProgressTicker progress(m_services, highest);
 
   const auto refuse = [this](const std::string& message) {
-    m_services.MessageBox(message);
+    m_services.ShowMessage(message);
     return StartOutcome{StartResult::kRunRefused};
   };
 
@@ -80,7 +80,7 @@ StartOutcome CCatalog::ConvertCatalog() {
     output.Write(record);
     if (output.failed()) break;
     if (outcome.records == kMaxRecords) {
-      m_services.MessageBox(kRecordCapMessage);
+      m_services.ShowMessage(kRecordCapMessage);
       outcome.capped = true;
       break;
     }
@@ -92,7 +92,7 @@ StartOutcome CCatalog::ConvertCatalog() {
   const Status recorded =
       AppendHistory(MakeHistoryRecord(now, m_strOutputPath, m_strFilter, outcome.records));
   if (!recorded) {
-    m_services.MessageBox("The catalog was written, but the run could not be added to the history. " +
+    m_services.ShowMessage("The catalog was written, but the run could not be added to the history. " +
                           recorded.message());
     outcome.result = StartResult::kNotRecorded;
   }

@@ -31,7 +31,7 @@ class WindowServices {
   virtual void ShowTotal(const std::string& text) = 0;
 
   // A modal message with one OK button; returns when it is dismissed.
-  virtual void MessageBox(const std::string& text) = 0;
+  virtual void ShowMessage(const std::string& text) = 0;
 
   // Progress bar bounds and position; both bounds fit in 16 bits.
   virtual void SetProgressRange(int lower, int upper) = 0;

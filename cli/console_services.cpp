@@ -47,7 +47,7 @@ void ConsoleServices::ShowTotal(const std::string& text) {
   if (DueForRedraw()) Draw("Counting lines: " + text);
 }
 
-void ConsoleServices::MessageBox(const std::string& text) {
+void ConsoleServices::ShowMessage(const std::string& text) {
   EndProgress();
   std::fprintf(messages_, "%s\n", text.c_str());
   std::fflush(messages_);

@@ -27,7 +27,7 @@ class ConsoleServices final : public WindowServices {
   void PullTexts() override {}
   void PushTexts() override {}
   void ShowTotal(const std::string& text) override;
-  void MessageBox(const std::string& text) override;
+  void ShowMessage(const std::string& text) override;
   void SetProgressRange(int lower, int upper) override;
   void SetProgressPos(int pos) override;
   void DeleteAllRows() override { rows_.clear(); }

@@ -383,7 +383,7 @@ TEST_F(CatalogTest, EveryFailedFileCallIsReportedAndChangesNothing) {
       if (c.operation == kCount) status = catalog_.CountSourceRecords();
       const bool reached = g_fault.seen >= n;
       g_fault.nth = 0;
-      if (!status) services_.MessageBox(status.message());
+      if (!status) services_.ShowMessage(status.message());
       EXPECT_EQ(testing::ListDir(dir_ / "cat"), "out.slc") << "no temporary file is left";
       if (!reached) {  // past its last call the operation succeeds
         EXPECT_EQ(services_.messages, std::vector<std::string>{});

@@ -73,7 +73,7 @@ class FakeServices final : public WindowServices {
   void PullTexts() override {}
   void PushTexts() override {}
   void ShowTotal(const std::string&) override {}
-  void MessageBox(const std::string& text) override { messages.push_back(text); }
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void SetProgressRange(int, int high) override { upper = high; }
   void SetProgressPos(int pos) override { positions.push_back(pos); }
   void DeleteAllRows() override { rows.clear(); }

@@ -17,7 +17,7 @@ CAboutDlg::CAboutDlg(wxWindow* parent)
   AddLabel(wxString::FromUTF8(kAboutVersionLine), DluRect(40, 10, 119, 8), wxALIGN_LEFT);
   AddLabel(wxString::FromUTF8(kAboutPurposeLine), DluRect(40, 25, 119, 8), wxALIGN_LEFT);
   const wxRect okRect = DluRect(178, 7, 50, 14);
-  auto* ok = new wxButton(this, IDOK, "OK", okRect.GetPosition(), okRect.GetSize());
+  auto* ok = new wxButton(this, wxID_OK, "OK", okRect.GetPosition(), okRect.GetSize());
   ok->SetDefault();
   AddLabel(wxString::FromUTF8(kAboutSourceLine), DluRect(40, 35, 119, 8), wxALIGN_LEFT);
   ok->SetFocus();

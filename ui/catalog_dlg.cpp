@@ -44,7 +44,7 @@ CCatalogDlg::CCatalogDlg(wxWindow* parent)
 CCatalogDlg::~CCatalogDlg() = default;
 
 void CCatalogDlg::OnInitDialog() {
-  if (const Status loaded = m_catalog.LoadHistory(); !loaded) MessageBox(loaded.message());
+  if (const Status loaded = m_catalog.LoadHistory(); !loaded) ShowMessage(loaded.message());
 }
 
 void CCatalogDlg::BindCommand(int id, void (CCatalogDlg::*command)()) {
@@ -63,8 +63,8 @@ void CCatalogDlg::BindCommands() {
   BindCommand(IDC_CLEAR_HISTORY, &CCatalogDlg::OnClearHistory);
   BindCommand(IDC_HELP_BUTTON, &CCatalogDlg::OnHelpButton);
   BindCommand(IDC_DOWNLOAD_CATALOGS, &CCatalogDlg::OnDownloadCatalogs);
-  Bind(wxEVT_BUTTON, &CCatalogDlg::OnEndButton, this, IDOK);
-  Bind(wxEVT_BUTTON, &CCatalogDlg::OnEndButton, this, IDCANCEL);
+  Bind(wxEVT_BUTTON, &CCatalogDlg::OnEndButton, this, wxID_OK);
+  Bind(wxEVT_BUTTON, &CCatalogDlg::OnEndButton, this, wxID_CANCEL);
   Bind(wxEVT_CLOSE_WINDOW, &CCatalogDlg::OnCloseWindow, this);
   Bind(wxEVT_INIT_DIALOG, [this](wxInitDialogEvent& event) {
     OnInitDialog();

@@ -50,7 +50,7 @@ void CCatalogDlg::OnBrowseSource() {
   // data, is shown at once, beside the count it reached.
   Status counted = Status::Ok();
   RunBusy([this, &counted] { counted = m_catalog.CountSourceRecords(); });
-  if (!counted && counted.message().rfind("Cannot open ", 0) != 0) MessageBox(counted.message());
+  if (!counted && counted.message().rfind("Cannot open ", 0) != 0) ShowMessage(counted.message());
 }
 
 void CCatalogDlg::OnBrowseOutput() {

@@ -49,7 +49,7 @@ void CCatalogDlg::CreateControls() {
   AddButton(this, IDC_CLEAR_HISTORY, "Clear &History", DluRect(7, 225, 50, 14));
   AddButton(this, IDC_HELP_BUTTON, "&Help", DluRect(66, 225, 50, 14));
   AddButton(this, IDC_DOWNLOAD_CATALOGS, "&Download compiled catalogs...", DluRect(124, 225, 115, 14));
-  AddButton(this, IDOK, "E&xit", DluRect(320, 225, 50, 14))->SetDefault();
+  AddButton(this, wxID_OK, "E&xit", DluRect(320, 225, 50, 14))->SetDefault();
   AddGroupBox(this, "Source Catalog", DluRect(7, 7, 363, 36));
   AddGroupBox(this, "New Skyloom Catalog", DluRect(7, 52, 363, 75));
   AddLabel("File name :", DluRect(13, 88, 35, 9), wxALIGN_LEFT, LabelGrowth::kLeftward);

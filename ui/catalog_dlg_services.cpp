@@ -44,7 +44,7 @@ void CCatalogDlg::ShowTotal(const std::string& text) {
   RepaintIfDue();
 }
 
-void CCatalogDlg::MessageBox(const std::string& text) {
+void CCatalogDlg::ShowMessage(const std::string& text) {
   const FocusKeeper keep(*this);
   wxMessageBox(wxString::FromUTF8(text), wxString::FromUTF8(kAppTitle), wxOK | wxICON_EXCLAMATION, this);
 }

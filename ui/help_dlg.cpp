@@ -16,7 +16,7 @@ CHelpDlg::CHelpDlg(wxWindow* parent) : CPatternDlg(IDD_HELP, parent, "Help", wxS
                                 downloadRect.GetPosition(), downloadRect.GetSize());
   download->SetDefault();
   const wxRect closeRect = DluRect(182, 134, 50, 14);
-  new wxButton(this, IDCANCEL, "&Close", closeRect.GetPosition(), closeRect.GetSize());
+  new wxButton(this, wxID_CANCEL, "&Close", closeRect.GetPosition(), closeRect.GetSize());
   const wxRect textRect = DluRect(7, 7, 225, 119);
   m_helpText = new wxTextCtrl(this, IDC_HELP_TEXT, wxEmptyString, textRect.GetPosition(), textRect.GetSize(),
                               wxTE_MULTILINE | wxTE_READONLY | wxTE_WORDWRAP | wxVSCROLL | wxBORDER_SIMPLE);

@@ -1,7 +1,8 @@
 // Identifiers of the dialogs, controls and commands. The numbers are those of
 // the program's dialog templates; the standard OK, Cancel and Help commands
-// use the toolkit's own ids so that Enter, Escape and the close box behave as
-// on every other dialog of the desktop.
+// use the toolkit's own ids (wxID_OK, wxID_CANCEL, wxID_HELP) so that Enter,
+// Escape and the close box behave as on every other dialog of the desktop.
+// Windows' own headers take the names IDOK and IDCANCEL for their macros.
 #pragma once
 
 #include <wx/defs.h>
@@ -39,8 +40,6 @@ inline constexpr int IDC_DOWNLOAD_SOURCE = 1011;
 // Unnamed controls (labels, group boxes) get an id from the toolkit.
 inline constexpr int IDC_STATIC = wxID_ANY;
 
-inline constexpr int IDOK = wxID_OK;
-inline constexpr int IDCANCEL = wxID_CANCEL;
 inline constexpr int ID_HELP = wxID_HELP;
 
 // The About command. The window system keeps the low four bits of a

@@ -177,7 +177,7 @@ TEST_F(WindowTest, CommandsAreIgnoredWhileWorking) {
   wxTEST_DIALOG(Click(IDC_START), Expect<wxMessageDialog>([&](wxMessageDialog*) {
                   busyAndDisabled = window_.IsBusy() && !window_.IsEnabled();
                   for (const int id : {IDC_CLEAR_HISTORY, IDC_HELP_BUTTON, IDC_BROWSE_SOURCE, IDC_BROWSE_OUTPUT,
-                                       IDC_START, IDC_DOWNLOAD_CATALOGS, IDOK, IDCANCEL}) {
+                                       IDC_START, IDC_DOWNLOAD_CATALOGS, wxID_OK, wxID_CANCEL}) {
                     Click(id);
                   }
                   Send(&window_, ID_HELP, wxEVT_MENU);
