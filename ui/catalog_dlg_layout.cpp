@@ -14,8 +14,16 @@ namespace orbivane {
 
 namespace {
 
+// A tab stop even when read-only, as every edit field of the dialog template
+// is; the Windows toolkit leaves read-only fields out of Tab otherwise.
+class EditField : public wxTextCtrl {
+ public:
+  using wxTextCtrl::wxTextCtrl;
+  bool AcceptsFocusFromKeyboard() const override { return wxControl::AcceptsFocusFromKeyboard(); }
+};
+
 wxTextCtrl* AddEdit(wxWindow* parent, int id, const wxRect& rect, long style) {
-  return new wxTextCtrl(parent, id, wxEmptyString, rect.GetPosition(), rect.GetSize(), style | wxBORDER_SIMPLE);
+  return new EditField(parent, id, wxEmptyString, rect.GetPosition(), rect.GetSize(), style | wxBORDER_SIMPLE);
 }
 
 wxButton* AddButton(wxWindow* parent, int id, const wxString& text, const wxRect& rect) {

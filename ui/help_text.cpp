@@ -40,9 +40,6 @@ std::string HelpText() {
 }
 
 std::string HelpTextForDisplay(const std::string& text) {
-#ifdef _WIN32
-  return text;
-#else
   std::string shown;
   shown.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -50,7 +47,6 @@ std::string HelpTextForDisplay(const std::string& text) {
     shown += text[i];
   }
   return shown;
-#endif
 }
 
 }  // namespace orbivane

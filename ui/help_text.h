@@ -14,8 +14,9 @@ extern const std::string_view kHelpLines[kHelpLineCount];
 // line is empty) and ends without one.
 std::string HelpText();
 
-// The text as a multi-line field of this platform shows it: CR LF on
-// Windows, LF elsewhere (a GTK text view would show the CR as a glyph).
+// The text as a multi-line field shows it, with LF line breaks: a GTK text
+// view would show a CR as a glyph, and on Windows the toolkit itself turns
+// each LF into the CR LF the native field wants.
 std::string HelpTextForDisplay(const std::string& text);
 
 }  // namespace orbivane
