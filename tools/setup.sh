@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build and the tests need, if any is
-# missing. Run as root (or through sudo) on a fresh machine.
+# missing. Run as root (or through sudo) on a fresh machine. Further packages
+# may be named as arguments (tools/windows.sh names its own).
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev         # libFuzzer, for the fuzz targets
   libisal-dev zlib1g-dev           # inflaters of compressed sources (ISA-L; zlib, also for the tests)
   isal                             # igzip, the benchmark's baseline for compressed sources
+  "$@"
 )
 
 missing=()
