@@ -7,8 +7,11 @@
 // gives the system's own text for it.
 #include "os_file.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <cwchar>
+#include <iterator>
 #include <system_error>
 #include <utility>
 
@@ -86,7 +89,8 @@ void FillInfo(HANDLE handle, FileInfo& info) {
   BY_HANDLE_FILE_INFORMATION data;
   // Devices (NUL, CON) and pipes have no file identity and are written in place.
   if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &data)) return;
-  info.regular = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  info.directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  info.regular = !info.directory;
   info.device = data.dwVolumeSerialNumber;
   info.inode = (static_cast<std::uint64_t>(data.nFileIndexHigh) << 32) | data.nFileIndexLow;
   // The read-only attribute is the one permission bit of a Windows file.
@@ -204,12 +208,23 @@ int OsFile::OpenExistingForWriting(const std::string& path, bool truncate) {
 }
 
 int OsFile::OpenOrCreateForUpdate(const std::string& path) {
-  return Adopt(Open(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS), path, fd_);
+  // Other runs open the history at the same time and wait for its lock;
+  // clearing it deletes it under them, as elsewhere.
+  return Adopt(Open(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    OPEN_ALWAYS),
+               path, fd_);
 }
 
 int OsFile::CreateExclusive(const std::string& path) {
-  return Adopt(Open(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW), path, fd_);
+  // Sharing deletion lets an interrupt delete the file while it is written.
+  return Adopt(Open(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, CREATE_NEW), path, fd_);
 }
+
+// Windows has no file without a name that could be given one later: the
+// temporary file is named from the start.
+int OsFile::CreateUnnamed(const std::string&) { return EOPNOTSUPP; }
+
+int OsFile::LinkAs(const std::string&) { return EOPNOTSUPP; }
 
 std::ptrdiff_t OsFile::Read(void* buffer, std::size_t size, int& error) {
   DWORD n = 0;
@@ -265,6 +280,27 @@ int OsFile::SeekToEnd() {
 }
 
 int OsFile::SetMode(unsigned mode) { return SetReadOnly(HandleOf(fd_), (mode & 0222u) == 0); }
+
+namespace {
+
+// Windows' byte-range locks are mandatory: a locked range refuses other
+// handles' reads and writes. One byte far past any history's end stands for
+// the whole file, so that the lock only orders the runs, as elsewhere.
+int Lock(int fd, DWORD flags) {
+  OVERLAPPED at{};
+  at.Offset = 0xFFFFFFFEu;
+  at.OffsetHigh = 0x7FFFFFFFu;
+  if (LockFileEx(HandleOf(fd), flags, 0, 1, 0, &at)) return 0;
+  const DWORD code = GetLastError();
+  // A file system that keeps no locks (some network shares) is used as it is.
+  return code == ERROR_NOT_SUPPORTED || code == ERROR_INVALID_FUNCTION ? 0 : ErrorNumber(code);
+}
+
+}  // namespace
+
+int OsFile::LockShared() { return Lock(fd_, 0); }
+
+int OsFile::LockExclusive() { return Lock(fd_, LOCKFILE_EXCLUSIVE_LOCK); }
 
 int OsFile::Close() {
   if (fd_ < 0) return 0;
@@ -336,6 +372,75 @@ int CurrentDirectory(std::string& directory) {
   if (written == 0 || written >= n) return LastError();
   directory = Narrow(wide.data(), written);
   return 0;
+}
+
+int ListFolder(const std::string& folder, std::vector<std::string>& names) {
+  names.clear();
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileExW(Wide(folder + "\\*").c_str(), FindExInfoBasic, &found,
+                                         FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) return LastError();
+  do {
+    const std::string name = Narrow(found.cFileName, wcslen(found.cFileName));
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileW(search, &found));
+  const DWORD code = GetLastError();
+  FindClose(search);
+  return code == ERROR_NO_MORE_FILES ? 0 : ErrorNumber(code);
+}
+
+bool ProcessIsGone(long long id) {
+  if (id <= 0 || id > 0xFFFFFFFFll) return false;
+  const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
+  if (process == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;
+  // A process that has ended lives on as an object while anyone holds it.
+  const bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+  CloseHandle(process);
+  return ended;
+}
+
+namespace {
+
+// The files to delete on an interrupt. A slot is free (0), being filled (1)
+// or armed (2); the handler, which runs on a thread of its own, reads only
+// armed slots, whose path is complete.
+struct InterruptSlot {
+  std::atomic<int> state{0};
+  wchar_t path[32768];
+};
+InterruptSlot g_interruptSlots[4];
+
+// Ctrl+C, Ctrl+Break or the console window closing: the file goes (it was
+// opened sharing deletion, so it goes when the process closes it), and the
+// next handler, the system's, ends the process.
+BOOL WINAPI RemoveAndEnd(DWORD) {
+  for (InterruptSlot& slot : g_interruptSlots) {
+    if (slot.state.load() == 2) DeleteFileW(slot.path);
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+int RemoveOnInterrupt(const std::string& path) {
+  const std::wstring wide = Wide(path);
+  if (wide.size() >= std::size(g_interruptSlots[0].path)) return -1;
+  static const bool installed = SetConsoleCtrlHandler(RemoveAndEnd, TRUE);
+  if (!installed) return -1;
+  for (int i = 0; i < static_cast<int>(std::size(g_interruptSlots)); ++i) {
+    InterruptSlot& slot = g_interruptSlots[i];
+    int expected = 0;
+    if (!slot.state.compare_exchange_strong(expected, 1)) continue;
+    wide.copy(slot.path, wide.size());
+    slot.path[wide.size()] = L'\0';
+    slot.state.store(2);
+    return i;
+  }
+  return -1;
+}
+
+void KeepOnInterrupt(int slot) {
+  if (slot >= 0 && slot < static_cast<int>(std::size(g_interruptSlots))) g_interruptSlots[slot].state.store(0);
 }
 
 }  // namespace orbivane
