@@ -84,6 +84,12 @@ int OpenFailure(const std::string& path) {
 
 HANDLE HandleOf(int fd) { return reinterpret_cast<HANDLE>(_get_osfhandle(fd)); }
 
+// A folder opens for reading as it does elsewhere; reading or locking it then fails.
+bool IsFolder(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION data;
+  return GetFileInformationByHandle(handle, &data) && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 void FillInfo(HANDLE handle, FileInfo& info) {
   info.exists = true;
   BY_HANDLE_FILE_INFORMATION data;
@@ -233,10 +239,7 @@ std::ptrdiff_t OsFile::Read(void* buffer, std::size_t size, int& error) {
   const DWORD code = GetLastError();
   // The writer of a pipe has gone: that is its end.
   if (code == ERROR_BROKEN_PIPE || code == ERROR_HANDLE_EOF) return 0;
-  BY_HANDLE_FILE_INFORMATION data;
-  const bool folder = GetFileInformationByHandle(HandleOf(fd_), &data) &&
-                      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  error = folder ? EISDIR : ErrorNumber(code);
+  error = IsFolder(HandleOf(fd_)) ? EISDIR : ErrorNumber(code);
   return -1;
 }
 
@@ -292,6 +295,7 @@ int Lock(int fd, DWORD flags) {
   at.OffsetHigh = 0x7FFFFFFFu;
   if (LockFileEx(HandleOf(fd), flags, 0, 1, 0, &at)) return 0;
   const DWORD code = GetLastError();
+  if (IsFolder(HandleOf(fd))) return EISDIR;
   // A file system that keeps no locks (some network shares) is used as it is.
   return code == ERROR_NOT_SUPPORTED || code == ERROR_INVALID_FUNCTION ? 0 : ErrorNumber(code);
 }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -15,37 +16,58 @@
 
 namespace orbivane::testing {
 
+#ifdef _WIN32
+inline constexpr char kSeparator = '\\';
+#else
+inline constexpr char kSeparator = '/';
+#endif
+
+// A UTF-8 path as the system's own path type: the program's paths are UTF-8 on every system.
+inline std::filesystem::path PathOf(const std::string& utf8) { return std::u8string(utf8.begin(), utf8.end()); }
+
+inline std::string Utf8(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 // A fresh folder that is deleted with everything in it when the object goes.
 class ScratchDir {
  public:
-  ScratchDir() : path_((std::filesystem::temp_directory_path() / "orbivane-test-XXXXXX").string()) {
-    if (::mkdtemp(path_.data()) == nullptr) std::abort();
+  ScratchDir() {
+    std::random_device random;
+    for (int attempt = 0; path_.empty() && attempt < 100; ++attempt) {
+      const auto candidate = std::filesystem::temp_directory_path() / ("orbivane-test-" + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate)) path_ = Utf8(candidate);
+    }
+    if (path_.empty()) std::abort();
   }
-  ~ScratchDir() { std::filesystem::remove_all(path_); }
+  ~ScratchDir() { std::filesystem::remove_all(PathOf(path_)); }
   const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  std::string operator/(const std::string& name) const { return path_ + kSeparator + name; }
 
  private:
   std::string path_;
 };
 
 inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathOf(path), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 inline void WriteFile(const std::string& path, const std::string& bytes) {
-  if (!(std::ofstream(path, std::ios::binary) << bytes)) std::abort();
+  if (!(std::ofstream(PathOf(path), std::ios::binary) << bytes)) std::abort();
 }
 
 inline bool FileExists(const std::string& path) {
-  return std::filesystem::exists(std::filesystem::symlink_status(path));
+  return std::filesystem::exists(std::filesystem::symlink_status(PathOf(path)));
 }
 
 // Names in the folder, sorted, separated by blanks.
 inline std::string ListDir(const std::string& path) {
   std::set<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(path)) names.insert(entry.path().filename());
+  for (const auto& entry : std::filesystem::directory_iterator(PathOf(path))) {
+    names.insert(Utf8(entry.path().filename()));
+  }
   std::string list;
   for (const std::string& name : names) list += (list.empty() ? "" : " ") + name;
   return list;

@@ -12,6 +12,10 @@
 #include <wx/testing.h>
 #include <wx/textctrl.h>
 
+#ifdef __WXMSW__
+#include <windows.h>
+#endif
+
 #include "about_dlg.h"
 #include "browser.h"
 #include "catalog_dlg.h"
@@ -57,7 +61,7 @@ Expect<wxMessageDialog> Message(Lines& seen, int answer = wxID_OK) {
 // Keeps the preset path of a file dialog; answers OK with `path`, or Cancel when it is empty.
 Expect<wxFileDialog> File(const std::string& path, std::string* preset = nullptr) {
   return Expect<wxFileDialog>([path, preset](wxFileDialog* dialog) {
-    if (preset != nullptr) *preset = (dialog->GetDirectory() + "/" + dialog->GetFilename()).utf8_string();
+    if (preset != nullptr) *preset = (dialog->GetDirectory() + kSeparator + dialog->GetFilename()).utf8_string();
     dialog->SetPath(wxString::FromUTF8(path));
     return path.empty() ? wxID_CANCEL : wxID_OK;
   });
@@ -70,6 +74,22 @@ void Send(wxWindow* dialog, int id, wxEventType type = wxEVT_BUTTON) {
 }
 
 Lines g_opened;  // the addresses handed to the browser
+
+// The command the window's accelerator table gives F1.
+int F1Command(wxWindow& window) {
+#ifdef __WXMSW__
+  ACCEL entries[16];
+  const int n = CopyAcceleratorTableW(static_cast<HACCEL>(window.GetAcceleratorTable()->GetHACCEL()), entries, 16);
+  for (int i = 0; i < n; ++i) {
+    if (entries[i].key == VK_F1 && (entries[i].fVirt & FVIRTKEY) != 0) return entries[i].cmd;
+  }
+  return wxID_NONE;
+#else
+  wxKeyEvent f1(wxEVT_KEY_DOWN);
+  f1.m_keyCode = WXK_F1;
+  return window.GetAcceleratorTable()->GetCommand(f1);
+#endif
+}
 
 // A main window started in a scratch folder (the folder of its `history`).
 class WindowTest : public ::testing::Test {
@@ -102,8 +122,12 @@ class WindowTest : public ::testing::Test {
     if (!output.empty()) wxTEST_DIALOG(Click(IDC_BROWSE_OUTPUT), File(Path(output)));
   }
 
+  // The folder is left before it goes: Windows deletes no folder that is a program's current one.
+  ~WindowTest() override { wxSetWorkingDirectory(started_); }
+
   ScratchDir folder_;
-  const bool inFolder_ = wxSetWorkingDirectory(folder_.path());
+  const wxString started_ = wxGetCwd();
+  const bool inFolder_ = wxSetWorkingDirectory(wxString::FromUTF8(folder_.path()));
   // Any dialog shown outside wxTEST_DIALOG fails the test.
   GTestModalHook unexpected_;
   CCatalogDlg window_;
@@ -129,8 +153,8 @@ TEST_F(WindowTest, ChoosingBothFilesThenStartingPutsTheNewestRunOnTopAndFillsThe
   EXPECT_EQ(Text(IDC_SOURCE) + "|" + Text(IDC_TOTAL) + "|" + Text(IDC_FILTER), Path("big.dat") + "|2000 |1-6");
   Lines seen;
   wxTEST_DIALOG(Click(IDC_BROWSE_OUTPUT), File(Path("cat"), &preset), Message(seen, wxID_NO));
-  EXPECT_EQ(preset.substr(0, preset.size() - 13), folder_.path() + "/");
-  EXPECT_EQ(OutputPresetName("/d", {2027, 1, 3, 9, 5, 0}), "/d/0301_0905");
+  EXPECT_EQ(preset.substr(0, preset.size() - 13), folder_.path() + kSeparator);
+  EXPECT_EQ(OutputPresetName("/d", {2027, 1, 3, 9, 5, 0}), std::string("/d") + kSeparator + "0301_0905");
   EXPECT_EQ(seen, Lines{"Orbivane: " + Path("cat.slc") + " already exists.\nDo you want to replace it?"});
   EXPECT_EQ(Text(IDC_OUTPUT), "");
   wxTEST_DIALOG(Click(IDC_BROWSE_OUTPUT), File(Path("cat")), Message(seen, wxID_YES));
@@ -177,7 +201,7 @@ TEST_F(WindowTest, CommandsAreIgnoredWhileWorking) {
   wxTEST_DIALOG(Click(IDC_START), Expect<wxMessageDialog>([&](wxMessageDialog*) {
                   busyAndDisabled = window_.IsBusy() && !window_.IsEnabled();
                   for (const int id : {IDC_CLEAR_HISTORY, IDC_HELP_BUTTON, IDC_BROWSE_SOURCE, IDC_BROWSE_OUTPUT,
-                                       IDC_START, IDC_DOWNLOAD_CATALOGS, wxID_OK, wxID_CANCEL}) {
+                                       IDC_START, IDC_DOWNLOAD_CATALOGS, int{wxID_OK}, int{wxID_CANCEL}}) {
                     Click(id);
                   }
                   Send(&window_, ID_HELP, wxEVT_MENU);
@@ -194,10 +218,8 @@ TEST_F(WindowTest, CommandsAreIgnoredWhileWorking) {
 }
 
 TEST_F(WindowTest, HelpOnF1AboutAndBothWebButtons) {
-  wxKeyEvent f1(wxEVT_KEY_DOWN);
-  f1.m_keyCode = WXK_F1;
   std::string text;
-  wxTEST_DIALOG(Send(&window_, window_.GetAcceleratorTable()->GetCommand(f1), wxEVT_MENU),
+  wxTEST_DIALOG(Send(&window_, F1Command(window_), wxEVT_MENU),
                 Expect<CHelpDlg>([&](CHelpDlg* help) {
                   help->TransferDataToWindow();  // what showing it does first
                   text = dynamic_cast<wxTextCtrl*>(help->FindWindow(IDC_HELP_TEXT))->GetValue().utf8_string();
@@ -223,6 +245,24 @@ TEST_F(WindowTest, HelpOnF1AboutAndBothWebButtons) {
                 Expect<CHelpDlg>([](CHelpDlg*) { return wxID_CANCEL; }),
                 Expect<CAboutDlg>([](CAboutDlg*) { return wxID_OK; }));
 }
+
+#ifdef __WXMSW__
+// The About item ends the window's real system menu, after a separator; its commands 0x10 to 0x1F open About.
+TEST_F(WindowTest, TheSystemMenuEndsWithAbout) {
+  const auto handle = static_cast<HWND>(window_.GetHWND());
+  const HMENU menu = GetSystemMenu(handle, FALSE);
+  const int last = GetMenuItemCount(menu) - 1;
+  wchar_t text[64] = {};
+  GetMenuStringW(menu, static_cast<UINT>(last), text, 64, MF_BYPOSITION);
+  EXPECT_EQ(std::wstring(text), L"&About Orbivane...");
+  EXPECT_EQ(GetMenuItemID(menu, last), static_cast<UINT>(IDM_ABOUTBOX));
+  EXPECT_NE(GetMenuState(menu, static_cast<UINT>(last - 1), MF_BYPOSITION) & MF_SEPARATOR, 0u);
+  wxTEST_DIALOG(SendMessageW(handle, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+                SendMessageW(handle, WM_SYSCOMMAND, IDM_ABOUTBOX + 0xF, 0),
+                Expect<CAboutDlg>([](CAboutDlg*) { return wxID_OK; }),
+                Expect<CAboutDlg>([](CAboutDlg*) { return wxID_OK; }));
+}
+#endif
 
 TEST_F(WindowTest, TotalShowsEveryCountUpTo99999999WholeBesideItsCaption) {
   window_.ShowTotal("99999999 ");
