@@ -313,10 +313,6 @@ int OsFile::Close() {
 }
 
 int RenameFile(const std::string& from, const std::string& to) {
-  // Windows refuses to replace a read-only file; not every file system (nor
-  // Wine) says so itself, so the attribute is asked first.
-  const DWORD attributes = Attributes(to);
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return EACCES;
   // Atomic on the local file systems: either the old file or the new one is
   // there under the name, never neither.
   if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

@@ -14,7 +14,7 @@ if [[ ${1:-} == windows ]]; then
   # Wine's own desktop window draws the title bar that a window manager
   # would draw otherwise.
   WINEPREFIX=$PWD/$build/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
-    tests/gui/xvfb_exec.sh wine explorer /desktop=orbivane,800x560 $build/ui/orbivane-screenshot.exe \
+    tests/gui/xvfb_exec.sh wine explorer /desktop=orbivane,800x560 $build/tools/orbivane-screenshot.exe \
     tests/data/astorb-current-sample.dat docs/screenshot-windows.png 2>/dev/null
   echo "Wrote docs/screenshot-windows.png"
   exit 0
