@@ -71,9 +71,9 @@ int LastError() { return ErrorNumber(GetLastError()); }
 
 DWORD Attributes(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()); }
 
-// Opening a folder as a file fails with "access denied"; the real reason is
-// that it is a folder.
-int OpenFailure(const std::string& path) {
+// Opening or deleting a folder as a file fails with "access denied"; the real
+// reason is that it is a folder.
+int FailureOn(const std::string& path) {
   const DWORD code = GetLastError();
   if (code == ERROR_ACCESS_DENIED) {
     const DWORD attributes = Attributes(path);
@@ -110,15 +110,6 @@ HANDLE OpenForQuery(const std::string& path) {
                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
-int SetReadOnly(HANDLE handle, bool readOnly) {
-  FILE_BASIC_INFO basic;
-  if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic)) return LastError();
-  basic.FileAttributes = readOnly ? (basic.FileAttributes | FILE_ATTRIBUTE_READONLY)
-                                  : (basic.FileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-  if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-  return SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic) ? 0 : LastError();
-}
-
 // A replace that failed with "access denied" names the reason more exactly
 // when another program holds the target open without letting it be
 // replaced, the usual case for a catalog a planetarium program has loaded.
@@ -137,7 +128,7 @@ int ReplaceFailure(const std::string& target) {
 // The object keeps the C runtime's descriptor of the handle, so that it has
 // one shape on every system; the calls below work on the handle itself.
 int Adopt(HANDLE handle, const std::string& path, int& fd) {
-  if (handle == INVALID_HANDLE_VALUE) return OpenFailure(path);
+  if (handle == INVALID_HANDLE_VALUE) return FailureOn(path);
   fd = _open_osfhandle(reinterpret_cast<std::intptr_t>(handle), _O_BINARY);
   if (fd < 0) {
     CloseHandle(handle);
@@ -198,7 +189,7 @@ int OsFile::OpenForReading(const std::string& path) {
   HANDLE handle = Open(path, GENERIC_READ, kShare, OPEN_EXISTING);
   // A folder opens, as it does elsewhere, and reading it says what it is.
   if (handle == INVALID_HANDLE_VALUE) {
-    if (const int err = OpenFailure(path); err != EISDIR) return err;
+    if (const int err = FailureOn(path); err != EISDIR) return err;
     handle = CreateFileW(Wide(path).c_str(), GENERIC_READ, kShare, nullptr, OPEN_EXISTING,
                          FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   }
@@ -282,7 +273,9 @@ int OsFile::SeekToEnd() {
   return SetFilePointerEx(HandleOf(fd_), zero, nullptr, FILE_END) ? 0 : LastError();
 }
 
-int OsFile::SetMode(unsigned mode) { return SetReadOnly(HandleOf(fd_), (mode & 0222u) == 0); }
+// The one permission of a Windows file is its read-only attribute, and a
+// read-only catalog is never replaced: the new file has nothing to keep.
+int OsFile::SetMode(unsigned) { return 0; }
 
 namespace {
 
@@ -321,27 +314,7 @@ int RenameFile(const std::string& from, const std::string& to) {
   return ReplaceFailure(to);
 }
 
-int RemoveFile(const std::string& path) {
-  const std::wstring wide = Wide(path);
-  if (DeleteFileW(wide.c_str())) return 0;
-  const DWORD code = GetLastError();
-  // A file's own read-only attribute does not keep it from being deleted, as
-  // a file's own mode does not elsewhere; its folder decides.
-  const DWORD attributes = GetFileAttributesW(wide.c_str());
-  if (code == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == FILE_ATTRIBUTE_READONLY &&
-      SetFileAttributesW(wide.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) {
-    if (DeleteFileW(wide.c_str())) return 0;
-    const int err = LastError();
-    SetFileAttributesW(wide.c_str(), attributes);
-    return err;
-  }
-  if (code == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    return EISDIR;
-  }
-  return ErrorNumber(code);
-}
+int RemoveFile(const std::string& path) { return DeleteFileW(Wide(path).c_str()) ? 0 : FailureOn(path); }
 
 std::string ResolvedPath(const std::string& path) {
   const HANDLE handle = OpenForQuery(path);
