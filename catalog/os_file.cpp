@@ -1,11 +1,11 @@
+// The file layer on POSIX systems: the calls of os_file.h on the C library.
 #include "os_file.h"
 
-#include <atomic>
+#include "interrupt_slots.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
-#include <iterator>
 #include <system_error>
 #include <utility>
 
@@ -249,19 +249,10 @@ bool ProcessIsGone(long long id) {
 
 namespace {
 
-// The files to delete on an interrupt. A slot is free (0), being filled (1)
-// or armed (2); the handler reads only armed slots, whose path is complete.
-struct InterruptSlot {
-  std::atomic<int> state{0};
-  char path[4096];
-};
-InterruptSlot g_interruptSlots[4];
-static_assert(std::atomic<int>::is_always_lock_free, "the signal handler reads the slots");
+InterruptSlots<char, 4096> g_interruptSlots;
 
 extern "C" void RemoveAndEnd(int number) {
-  for (InterruptSlot& slot : g_interruptSlots) {
-    if (slot.state.load() == 2) ::unlink(slot.path);
-  }
+  g_interruptSlots.ForEachArmed([](const char* path) { ::unlink(path); });
   // Blocked while the handler runs, the signal ends the process on return.
   ::signal(number, SIG_DFL);
   ::raise(number);
@@ -288,21 +279,10 @@ void InstallInterruptHandler() {
 }  // namespace
 
 int RemoveOnInterrupt(const std::string& path) {
-  if (path.size() >= sizeof g_interruptSlots[0].path) return -1;
   InstallInterruptHandler();
-  for (int i = 0; i < static_cast<int>(std::size(g_interruptSlots)); ++i) {
-    InterruptSlot& slot = g_interruptSlots[i];
-    int expected = 0;
-    if (!slot.state.compare_exchange_strong(expected, 1)) continue;
-    std::memcpy(slot.path, path.c_str(), path.size() + 1);
-    slot.state.store(2);
-    return i;
-  }
-  return -1;
+  return g_interruptSlots.Arm(path);
 }
 
-void KeepOnInterrupt(int slot) {
-  if (slot >= 0 && slot < static_cast<int>(std::size(g_interruptSlots))) g_interruptSlots[slot].state.store(0);
-}
+void KeepOnInterrupt(int slot) { g_interruptSlots.Disarm(slot); }
 
 }  // namespace orbivane

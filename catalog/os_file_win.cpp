@@ -7,11 +7,11 @@
 // gives the system's own text for it.
 #include "os_file.h"
 
-#include <atomic>
+#include "interrupt_slots.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <cwchar>
-#include <iterator>
 #include <system_error>
 #include <utility>
 
@@ -374,46 +374,23 @@ bool ProcessIsGone(long long id) {
 
 namespace {
 
-// The files to delete on an interrupt. A slot is free (0), being filled (1)
-// or armed (2); the handler, which runs on a thread of its own, reads only
-// armed slots, whose path is complete.
-struct InterruptSlot {
-  std::atomic<int> state{0};
-  wchar_t path[32768];
-};
-InterruptSlot g_interruptSlots[4];
+InterruptSlots<wchar_t, 32768> g_interruptSlots;
 
 // Ctrl+C, Ctrl+Break or the console window closing: the file goes (it was
 // opened sharing deletion, so it goes when the process closes it), and the
 // next handler, the system's, ends the process.
 BOOL WINAPI RemoveAndEnd(DWORD) {
-  for (InterruptSlot& slot : g_interruptSlots) {
-    if (slot.state.load() == 2) DeleteFileW(slot.path);
-  }
+  g_interruptSlots.ForEachArmed([](const wchar_t* path) { DeleteFileW(path); });
   return FALSE;
 }
 
 }  // namespace
 
 int RemoveOnInterrupt(const std::string& path) {
-  const std::wstring wide = Wide(path);
-  if (wide.size() >= std::size(g_interruptSlots[0].path)) return -1;
   static const bool installed = SetConsoleCtrlHandler(RemoveAndEnd, TRUE);
-  if (!installed) return -1;
-  for (int i = 0; i < static_cast<int>(std::size(g_interruptSlots)); ++i) {
-    InterruptSlot& slot = g_interruptSlots[i];
-    int expected = 0;
-    if (!slot.state.compare_exchange_strong(expected, 1)) continue;
-    wide.copy(slot.path, wide.size());
-    slot.path[wide.size()] = L'\0';
-    slot.state.store(2);
-    return i;
-  }
-  return -1;
+  return installed ? g_interruptSlots.Arm(Wide(path)) : -1;
 }
 
-void KeepOnInterrupt(int slot) {
-  if (slot >= 0 && slot < static_cast<int>(std::size(g_interruptSlots))) g_interruptSlots[slot].state.store(0);
-}
+void KeepOnInterrupt(int slot) { g_interruptSlots.Disarm(slot); }
 
 }  // namespace orbivane
