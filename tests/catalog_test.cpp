@@ -760,8 +760,8 @@ TEST(CliTest, AConversionKilledAnyTimeLeavesThePreviousOrTheCompleteCatalog) {
 }
 #else
 // Windows has no unnamed file: Ctrl+C during a run deletes the named temporary catalog. The run waits on a pipe
-// for source lines that never come, on a console of its own that it shares with this test.
-TEST(CliTest, CtrlCDuringARunLeavesThePreviousCatalogAndNoTemporaryFile) {
+// for source lines that do not come, on a console of its own that it shares with this test.
+TEST(CliTest, CtrlCLeavesNoTemporaryFileAndAPipeSourceEndsWithItsWriter) {
   const testing::ScratchDir dir;
   WriteFile(dir / "out.slc", "previous");
   const std::string pipe = "\\\\.\\pipe\\orbivane-test-" + std::to_string(GetCurrentProcessId());
@@ -780,7 +780,25 @@ TEST(CliTest, CtrlCDuringARunLeavesThePreviousCatalogAndNoTemporaryFile) {
   EXPECT_EQ(ReadFile(dir / "out.slc"), "previous");
   TerminateProcess(run, 1);
   CloseHandle(run);
+  // A source whose writer goes has ended: the next run converts what came. Its output goes to files, as a
+  // console Wine makes without a display takes none.
+  DisconnectNamedPipe(source);
+  const testing::ScratchDir streams;
+  const HANDLE next = StartCli(dir.path(), Convert("1-3", pipe), streams / "out", streams / "err");
+  ConnectNamedPipe(source, nullptr);
+  const std::string lines = NumberedSource(2);
+  DWORD written = 0;
+  ::WriteFile(source, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
   CloseHandle(source);
+  DWORD status = 1;
+  EXPECT_EQ(WaitForSingleObject(next, 10000), WAIT_OBJECT_0);
+  GetExitCodeProcess(next, &status);
+  EXPECT_EQ(status, 0u) << ReadFile(streams / "err");
+  CloseHandle(next);
+  std::string records;
+  AppendCatalogRecord(lines.substr(0, 267), records);
+  AppendCatalogRecord(lines.substr(268, 267), records.append("\r\n"));
+  EXPECT_EQ(ReadFile(dir / "out.slc"), records);
 }
 #endif
 
