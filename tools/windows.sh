@@ -140,8 +140,9 @@ echo "== Windows build: orbivane.exe and orbivane-cli.exe"
 cmake --preset windows >/dev/null
 # The build already runs the tests' discovery through Wine: the prefix is
 # made first, and one server serves every Wine process of this run.
-wineserver -p || true  # (already running: then that one serves)
-trap 'wineserver -k' EXIT
+mkdir -p "$WINEPREFIX"
+wineserver -p 2>/dev/null || true  # (already running: then that one serves)
+trap 'wineserver -k 2>/dev/null || true' EXIT
 trap 'exit 1' INT TERM
 wineboot --init >/dev/null 2>&1
 cmake --build --preset windows -j "$jobs"
