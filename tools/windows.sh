@@ -138,13 +138,14 @@ export WINEPREFIX=$build/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 
 echo "== Windows build: orbivane.exe and orbivane-cli.exe"
 cmake --preset windows >/dev/null
-# The build already runs the tests' discovery through Wine: the prefix is
-# made first, and one server serves every Wine process of this run.
-mkdir -p "$WINEPREFIX"
-wineserver -p 2>/dev/null || true  # (already running: then that one serves)
+# The build already runs the tests' discovery through Wine, so the prefix is
+# made first, and complete once every process of its making has ended; then
+# one server serves every Wine process of this run.
+wineboot --init >/dev/null 2>&1
+wineserver -w
+wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
 trap 'exit 1' INT TERM
-wineboot --init >/dev/null 2>&1
 cmake --build --preset windows -j "$jobs"
 
 # Each executable stands alone: every DLL it imports is one of Windows' own.
