@@ -139,13 +139,15 @@ export WINEPREFIX=$build/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 echo "== Windows build: orbivane.exe and orbivane-cli.exe"
 cmake --preset windows >/dev/null
 # The build already runs the tests' discovery through Wine, so the prefix is
-# made first, and complete once every process of its making has ended; then
-# one server serves every Wine process of this run.
+# made first, and complete once every process of its making has ended. Then
+# one server serves every Wine process of this run, and the prefix's own
+# services start under it here, so that they hold no test's output open.
 wineboot --init >/dev/null 2>&1
 wineserver -w
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
 trap 'exit 1' INT TERM
+wineboot >/dev/null 2>&1
 cmake --build --preset windows -j "$jobs"
 
 # Each executable stands alone: every DLL it imports is one of Windows' own.
