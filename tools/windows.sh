@@ -19,6 +19,12 @@ jobs=$(nproc)
 # for the source packages, and zip.
 bash tools/setup.sh g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 dpkg-dev zip
 
+# Every Wine process of this run shares one virtual display: the prefix's
+# desktop starts once, on it, and the window's tests take turns there.
+if [[ -z ${ORBIVANE_WINDOWS_DISPLAY:-} ]]; then
+  ORBIVANE_WINDOWS_DISPLAY=1 exec tests/gui/xvfb_exec.sh bash "$0" "$@"
+fi
+
 # Fetches a Debian source package into the current folder, unpacked with
 # Debian's patches applied. A temporary deb-src list made from the system's
 # own Debian entries is used, so the system's apt set-up stays as it is.
@@ -138,10 +144,12 @@ export WINEPREFIX=$build/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 
 echo "== Windows build: orbivane.exe and orbivane-cli.exe"
 cmake --preset windows >/dev/null
-# The build already runs the tests' discovery through Wine, so the prefix is
-# made first, and complete once every process of its making has ended. Then
-# one server serves every Wine process of this run, and the prefix's own
-# services start under it here, so that they hold no test's output open.
+# The prefix is made first, and is complete once every process of its making
+# has ended. Then one server serves every Wine process of this run, from
+# before the build, which already lists the tests through Wine: Wine
+# processes that start a server at the same moment can wait for each other
+# for a minute. The prefix's own services start here, so that they hold no
+# test's output open.
 wineboot --init >/dev/null 2>&1
 wineserver -w
 wineserver -p
