@@ -93,7 +93,7 @@ StartOutcome CCatalog::ConvertCatalog() {
       AppendHistory(MakeHistoryRecord(now, m_strOutputPath, m_strFilter, outcome.records));
   if (!recorded) {
     m_services.ShowMessage("The catalog was written, but the run could not be added to the history. " +
-                          recorded.message());
+                           recorded.message());
     outcome.result = StartResult::kNotRecorded;
   }
   return outcome;

@@ -69,14 +69,12 @@ int ErrorNumber(DWORD code) {
 
 int LastError() { return ErrorNumber(GetLastError()); }
 
-DWORD Attributes(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()); }
-
 // Opening or deleting a folder as a file fails with "access denied"; the real
 // reason is that it is a folder.
 int FailureOn(const std::string& path) {
   const DWORD code = GetLastError();
   if (code == ERROR_ACCESS_DENIED) {
-    const DWORD attributes = Attributes(path);
+    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return EISDIR;
   }
   return ErrorNumber(code);
@@ -99,16 +97,24 @@ void FillInfo(HANDLE handle, FileInfo& info) {
   info.regular = !info.directory;
   info.device = data.dwVolumeSerialNumber;
   info.inode = (static_cast<std::uint64_t>(data.nFileIndexHigh) << 32) | data.nFileIndexLow;
-  // The read-only attribute is the one permission bit of a Windows file.
-  info.mode = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0 ? 0444u : 0666u;
+}
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Folders open only with FILE_FLAG_BACKUP_SEMANTICS.
+HANDLE Open(const std::string& path, DWORD access, DWORD share, DWORD disposition,
+            DWORD flags = FILE_ATTRIBUTE_NORMAL) {
+  return CreateFileW(Wide(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
 }
 
 // A handle that only asks about the file (no read or write access), so it
 // neither needs permission nor disturbs other programs that have it open.
 HANDLE OpenForQuery(const std::string& path) {
-  return CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  return Open(path, 0, kShareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
 }
+
+// Reads and writes go in pieces a DWORD can count.
+DWORD Piece(std::size_t size) { return size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size); }
 
 // A replace that failed with "access denied" names the reason more exactly
 // when another program holds the target open without letting it be
@@ -116,8 +122,7 @@ HANDLE OpenForQuery(const std::string& path) {
 int ReplaceFailure(const std::string& target) {
   const DWORD code = GetLastError();
   if (code != ERROR_ACCESS_DENIED) return ErrorNumber(code);
-  const HANDLE probe = CreateFileW(Wide(target).c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE |
-                                   FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE probe = Open(target, DELETE, kShareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
   if (probe != INVALID_HANDLE_VALUE) {
     CloseHandle(probe);
     return EACCES;
@@ -135,10 +140,6 @@ int Adopt(HANDLE handle, const std::string& path, int& fd) {
     return EMFILE;
   }
   return 0;
-}
-
-HANDLE Open(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
-  return CreateFileW(Wide(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace
@@ -185,13 +186,11 @@ OsFile& OsFile::operator=(OsFile&& other) noexcept {
 }
 
 int OsFile::OpenForReading(const std::string& path) {
-  constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  HANDLE handle = Open(path, GENERIC_READ, kShare, OPEN_EXISTING);
+  HANDLE handle = Open(path, GENERIC_READ, kShareAll, OPEN_EXISTING);
   // A folder opens, as it does elsewhere, and reading it says what it is.
   if (handle == INVALID_HANDLE_VALUE) {
     if (const int err = FailureOn(path); err != EISDIR) return err;
-    handle = CreateFileW(Wide(path).c_str(), GENERIC_READ, kShare, nullptr, OPEN_EXISTING,
-                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    handle = Open(path, GENERIC_READ, kShareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
   }
   return Adopt(handle, path, fd_);
 }
@@ -207,9 +206,7 @@ int OsFile::OpenExistingForWriting(const std::string& path, bool truncate) {
 int OsFile::OpenOrCreateForUpdate(const std::string& path) {
   // Other runs open the history at the same time and wait for its lock;
   // clearing it deletes it under them, as elsewhere.
-  return Adopt(Open(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    OPEN_ALWAYS),
-               path, fd_);
+  return Adopt(Open(path, GENERIC_READ | GENERIC_WRITE, kShareAll, OPEN_ALWAYS), path, fd_);
 }
 
 int OsFile::CreateExclusive(const std::string& path) {
@@ -225,8 +222,7 @@ int OsFile::LinkAs(const std::string&) { return EOPNOTSUPP; }
 
 std::ptrdiff_t OsFile::Read(void* buffer, std::size_t size, int& error) {
   DWORD n = 0;
-  const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
-  if (ReadFile(HandleOf(fd_), buffer, chunk, &n, nullptr)) return static_cast<std::ptrdiff_t>(n);
+  if (ReadFile(HandleOf(fd_), buffer, Piece(size), &n, nullptr)) return static_cast<std::ptrdiff_t>(n);
   const DWORD code = GetLastError();
   // The writer of a pipe has gone: that is its end.
   if (code == ERROR_BROKEN_PIPE || code == ERROR_HANDLE_EOF) return 0;
@@ -238,8 +234,7 @@ int OsFile::WriteAll(const void* data, std::size_t size) {
   const char* p = static_cast<const char*>(data);
   while (size > 0) {
     DWORD n = 0;
-    const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
-    if (!WriteFile(HandleOf(fd_), p, chunk, &n, nullptr)) return LastError();
+    if (!WriteFile(HandleOf(fd_), p, Piece(size), &n, nullptr)) return LastError();
     if (n == 0) return EIO;
     p += n;
     size -= n;
