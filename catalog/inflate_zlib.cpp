@@ -1,4 +1,5 @@
-// The compressed-source reader on zlib, for builds without ISA-L.
+// The compressed-source reader on zlib, for builds without ISA-L, in raw
+// deflate mode.
 #define ZLIB_CONST
 #include <zlib.h>
 
@@ -10,7 +11,7 @@ namespace orbivane {
 
 namespace {
 
-constexpr int kGzipOnly = 16 + MAX_WBITS;  // a gzip wrapper and the largest window
+constexpr int kRawDeflate = -MAX_WBITS;  // no wrapper, the largest window
 
 }  // namespace
 
@@ -20,7 +21,7 @@ struct InflateBackend::State {
 };
 
 InflateBackend::InflateBackend() : state_(std::make_unique<State>()) {
-  if (inflateInit2(&state_->stream, kGzipOnly) != Z_OK) throw std::bad_alloc();
+  if (inflateInit2(&state_->stream, kRawDeflate) != Z_OK) throw std::bad_alloc();
 }
 
 InflateBackend::~InflateBackend() = default;
@@ -42,14 +43,21 @@ InflateBackend::Step InflateBackend::Inflate(const unsigned char*& in, std::size
     case Z_BUF_ERROR:  // no progress: more input or more room is needed
       return Step::kGoing;
     case Z_STREAM_END:
-      return Step::kMemberEnd;
+      return Step::kDataEnd;
     case Z_MEM_ERROR:
       throw std::bad_alloc();
-    default:  // Z_DATA_ERROR, and Z_NEED_DICT, which a gzip member cannot ask for
+    default:  // Z_DATA_ERROR, and Z_NEED_DICT, which raw deflate data cannot ask for
       return Step::kDamaged;
   }
 }
 
+// zlib stops at the last byte of the deflate data and leaves the rest in `in`.
+std::size_t InflateBackend::TakeReadAhead(unsigned char*) { return 0; }
+
 void InflateBackend::NextMember() { inflateReset(&state_->stream); }
+
+std::uint32_t Crc32(std::uint32_t crc, const unsigned char* bytes, std::size_t size) {
+  return static_cast<std::uint32_t>(crc32_z(crc, bytes, size));
+}
 
 }  // namespace orbivane

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "file_message.h"
+#include "gzip_wrapper.h"
 #include "inflate_backend.h"
 
 namespace orbivane {
@@ -17,12 +18,16 @@ bool HasGzipMagic(const char* bytes, std::size_t size) {
 }  // namespace
 
 struct SourceStream::Gzip {
+  enum class Part { kHeader, kData, kTrailer };
   InflateBackend backend;
+  GzipHeader header;
+  GzipTrailer trailer;
+  Part part = Part::kHeader;
+  bool firstMember = true;
   ReadBlock input;
   const unsigned char* next = nullptr;
   std::size_t available = 0;
   bool fileEnded = false;
-  bool memberEnded = false;
   bool finished = false;  // the last member ended where the file ends
 };
 
@@ -66,33 +71,62 @@ std::ptrdiff_t SourceStream::Start(char* buffer, std::size_t size) {
   return Inflate(buffer, size);
 }
 
+// The members one after another: each header and trailer read here, the
+// deflate data between them by the backend.
 std::ptrdiff_t SourceStream::Inflate(char* buffer, std::size_t size) {
+  using Part = Gzip::Part;
   Gzip& gz = *gzip_;
   char* out = buffer;
   std::size_t room = size;
-  while (room > 0 && !gz.finished) {
+  while (room > 0 && !gz.finished && damage_ == Damage::kNone) {
     if (gz.available == 0 && !gz.fileEnded && !Refill()) break;
-    if (gz.memberEnded) {
-      // Whatever follows a member must be another member.
+    if (gz.part == Part::kHeader) {
       if (gz.available == 0) {
-        gz.finished = true;
-        break;
+        // Where a member ended, the file may end.
+        if (gz.header.empty() && !gz.firstMember) {
+          gz.finished = true;
+        } else {
+          damage_ = Damage::kEndsEarly;
+        }
+        continue;
       }
-      gz.backend.NextMember();
-      gz.memberEnded = false;
-    }
-    if (gz.available == 0) {
+      const GzipHeader::Result result = gz.header.Take(gz.next, gz.available);
+      if (result == GzipHeader::Result::kDone) {
+        gz.part = Part::kData;
+      } else if (result != GzipHeader::Result::kMore) {
+        // After a member, whatever follows must be another member.
+        const bool notGzip = result == GzipHeader::Result::kNotGzip;
+        damage_ = notGzip ? Damage::kNotGzip : Damage::kBadData;
+      }
+    } else if (gz.part == Part::kData) {
+      // Called even when the input is used up: the backend may still hold some.
+      const std::size_t availableBefore = gz.available;
+      char* const text = out;
+      const InflateBackend::Step step = gz.backend.Inflate(gz.next, gz.available, out, room);
+      gz.trailer.Count(text, static_cast<std::size_t>(out - text));
+      if (step == InflateBackend::Step::kDataEnd) {
+        unsigned char held[InflateBackend::kMaxReadAhead];
+        const unsigned char* from = held;
+        std::size_t count = gz.backend.TakeReadAhead(held);
+        gz.trailer.Take(from, count);
+        gz.part = Part::kTrailer;
+      } else if (step == InflateBackend::Step::kDamaged) {
+        damage_ = Damage::kBadData;
+      } else if (gz.available == availableBefore && out == text) {
+        damage_ = gz.available == 0 ? Damage::kEndsEarly : Damage::kBadData;
+      }
+    } else if (gz.available == 0) {
       damage_ = Damage::kEndsEarly;
-      break;
-    }
-    const std::size_t availableBefore = gz.available;
-    const std::size_t roomBefore = room;
-    const InflateBackend::Step step = gz.backend.Inflate(gz.next, gz.available, out, room);
-    if (step == InflateBackend::Step::kMemberEnd) {
-      gz.memberEnded = true;
-    } else if (step == InflateBackend::Step::kDamaged || (gz.available == availableBefore && room == roomBefore)) {
-      damage_ = Damage::kBadData;
-      break;
+    } else if (gz.trailer.Take(gz.next, gz.available)) {
+      if (!gz.trailer.Matches()) {
+        damage_ = Damage::kBadData;
+      } else {
+        gz.backend.NextMember();
+        gz.header.Restart();
+        gz.trailer.Restart();
+        gz.part = Part::kHeader;
+        gz.firstMember = false;
+      }
     }
   }
   const std::size_t produced = size - room;
@@ -122,7 +156,11 @@ bool SourceStream::Refill(std::size_t kept) {
 
 std::string SourceStream::FailureMessage(const std::string& path, std::int64_t line) const {
   if (error_ != 0) return FileMessage("read", "source catalog", path, error_);
-  std::string reason = "Compressed data damaged at line " + std::to_string(line);
+  const std::string at = " at line " + std::to_string(line);
+  if (damage_ == Damage::kNotGzip) {
+    return FileMessage("read", "source catalog", path, "Data that is not gzip follows the compressed data" + at);
+  }
+  std::string reason = "Compressed data damaged" + at;
   if (damage_ == Damage::kEndsEarly) reason += " (the file ends too soon)";
   return FileMessage("read", "source catalog", path, reason);
 }

@@ -49,7 +49,7 @@ class SourceStream {
   std::string FailureMessage(const std::string& path, std::int64_t line) const;
 
  private:
-  enum class Damage { kNone, kBadData, kEndsEarly };
+  enum class Damage { kNone, kBadData, kEndsEarly, kNotGzip };
   struct Gzip;
 
   std::ptrdiff_t Start(char* buffer, std::size_t size);

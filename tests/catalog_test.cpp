@@ -531,36 +531,74 @@ std::string Flipped(std::string bytes, std::size_t at) {
   return bytes;
 }
 
-// The Total and Start on gzip files, whole, joined and damaged, against the same runs on the text they hold.
+// A member of `text` whose header has `flags` and then `fields` (extra field, name, comment as the flags say),
+// and the header's CRC16 when the flags ask for one (FHCRC, 0x02); the CRC16 is flipped when `badCrc`.
+std::string Member(const std::string& text, int flags, const std::string& fields = "", bool badCrc = false) {
+  std::string header = std::string("\x1f\x8b\x08", 3) + static_cast<char>(flags) + std::string(5, '\0') + "\xff" + fields;
+  const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(header.data()), static_cast<uInt>(header.size())) ^ badCrc;
+  if (flags & 2) header += {static_cast<char>(crc & 0xff), static_cast<char>(crc >> 8 & 0xff)};
+  return header + Gzip(text).substr(10);
+}
+
+// The start of `text` as a member that ends `at` bytes after the first 128 KiB block of the reader: its FCOMMENT
+// pads it to that size.
+std::string MemberEndingAt(const std::string& text, std::ptrdiff_t at) {
+  const std::size_t size = Member(text, 0x10, std::string(1, '\0')).size();
+  return Member(text, 0x10, std::string(128 * 1024 + at - size, 'c') + '\0');
+}
+
+// The Total and Start on gzip files, whole, joined and damaged, against the same runs on the text they hold;
+// through the program's inflater in catalog_tests and through the other one in catalog_tests_<inflater>.
 TEST_F(CatalogTest, ReadsACompressedSourceOrRefusesSayingWhere) {
   const std::string text = NumberedSource(250);  // 268 bytes a line
   const std::string gz = Gzip(text);
   const std::string stored = Gzip(text, 0);  // 10 bytes of header and 5 of block header before the text
+  const auto at = [](int line) { return "Compressed data damaged at line " + std::to_string(line); };
   const std::string early = " (the file ends too soon)";
-  // The Total, where the damage lies (empty: nowhere), and whether the run stops before it.
-  const struct { const char* name; std::string bytes, text; const char* total; std::string damage; const char* filter;
-                 bool converts; } kCases[] = {
+  const std::string notGzip = "Data that is not gzip follows the compressed data at line 251";
+  // The Total, why the file is refused (empty: it is not), and whether the run stops before the damage.
+  struct Case { std::string name, bytes, text; const char* total; std::string damage; const char* filter;
+                bool converts; };
+  std::vector<Case> cases = {
       {"one member", gz, text, "250 ", "", "1-300", true},
       {"several members, one empty, a line split between two",
        Gzip(text.substr(0, 30000)) + Gzip("") + Gzip(text.substr(30000)), text, "250 ", "", "1-300", true},
       {"empty member", Gzip(""), "", "0 ", "", "1-5", true},
-      {"cut in the header", gz.substr(0, 5), "", "0 ", "1" + early, "1-5", false},
-      {"cut in the data, run stops before it", stored.substr(0, 10000), text, "37 ", "38" + early, "1-10", true},
-      {"cut in the data, run reaches it", stored.substr(0, 10000), text, "37 ", "38" + early, "1-40", false},
-      {"cut before the trailer", gz.substr(0, gz.size() - 8), text, "250 ", "251" + early, "1-300", false},
-      {"cut in the trailer", gz.substr(0, gz.size() - 3), text, "250 ", "251" + early, "1-300", false},
-      {"flipped data byte", Flipped(stored, 16), text, "250 ", "251", "1-300", false},
-      {"bad CRC", Flipped(gz, gz.size() - 8), text, "250 ", "251", "1-300", false},
-      {"bad length", Flipped(gz, gz.size() - 4), text, "250 ", "251", "1-300", false},
-      {"bad header: method 9", Flipped(gz, 2), text, "0 ", "1", "1-300", false},
-      {"bad block type", gz.substr(0, 10) + "\x07", text, "0 ", "1", "1-300", false},
-      {"member followed by other bytes", gz + "no gzip member here", text, "250 ", "251", "1-300", false},
+      {"every header field: FTEXT, FHCRC, FEXTRA, FNAME, FCOMMENT",
+       Member(text, 0x1f, std::string("\x03\x00xyz", 5) + "astorb.dat" + '\0' + "from Lowell" + '\0'), text,
+       "250 ", "", "1-300", true},
+      {"a long FCOMMENT and FHCRC", Member(text, 0x12, std::string(200000, 'c') + '\0'), text, "250 ", "", "1-300",
+       true},
+      {"cut in the header", gz.substr(0, 5), "", "0 ", at(1) + early, "1-5", false},
+      {"cut in the data, run stops before it", stored.substr(0, 10000), text, "37 ", at(38) + early, "1-10", true},
+      {"cut in the data, run reaches it", stored.substr(0, 10000), text, "37 ", at(38) + early, "1-40", false},
+      {"cut before the trailer", gz.substr(0, gz.size() - 8), text, "250 ", at(251) + early, "1-300", false},
+      {"cut in the trailer", gz.substr(0, gz.size() - 3), text, "250 ", at(251) + early, "1-300", false},
+      {"flipped data byte", Flipped(stored, 16), text, "250 ", at(251), "1-300", false},
+      {"bad CRC", Flipped(gz, gz.size() - 8), text, "250 ", at(251), "1-300", false},
+      {"bad length", Flipped(gz, gz.size() - 4), text, "250 ", at(251), "1-300", false},
+      {"bad header: method 9", Flipped(gz, 2), text, "0 ", at(1), "1-300", false},
+      {"bad header CRC", Member(text, 0x02, "", true), text, "0 ", at(1), "1-300", false},
+      {"bad block type", gz.substr(0, 10) + "\x07", text, "0 ", at(1), "1-300", false},
+      {"member followed by other bytes", gz + "no gzip member here", text, "250 ", notGzip, "1-300", false},
+      {"member followed by 7 bytes of junk", gz + "junk!!!", text, "250 ", notGzip, "1-300", false},
+      {"member followed by 4 NUL bytes", gz + std::string(4, '\0'), text, "250 ", notGzip, "1-300", false},
+      {"member followed by the magic's first byte", gz + "\x1f", text, "250 ", at(251) + early, "1-300", false},
       {"not gzip at all", text, text, "250 ", "", "1-300", true},
   };
-  for (const auto& c : kCases) {
+  for (const int flag : {0x20, 0x40, 0x80}) {  // encrypted, then the two reserved bits: gzip -d refuses them
+    cases.push_back({"flag " + std::to_string(flag), Member(text, flag), text, "0 ", at(1), "1-300", false});
+  }
+  // Where the reader's blocks fall: a first member ending 11 to 1 bytes before the end of the first block, so that
+  // the next header (10 bytes and the CRC16) is split there; at its end; 1 to 8 bytes after it, in its trailer.
+  for (int split = -11; split <= 8; ++split) {
+    cases.push_back({"block ends " + std::to_string(split) + " bytes off the end of a member",
+                     MemberEndingAt(text.substr(0, 30000), split) + Member(text.substr(30000), 0x02), text, "250 ",
+                     "", "1-300", true});
+  }
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const std::string damaged = "Cannot read source catalog \"" + src_ + "\": Compressed data damaged at line ";
-    const std::string message = c.damage.empty() ? "" : damaged + c.damage;
+    const std::string message = c.damage.empty() ? "" : "Cannot read source catalog \"" + src_ + "\": " + c.damage;
     WriteFile(src_, c.text);
     ASSERT_EQ(Start(c.filter, src_, dir_ / "text.slc").result, StartResult::kConverted);
     WriteFile(src_, c.bytes);
