@@ -115,18 +115,16 @@ std::ptrdiff_t SourceStream::Inflate(char* buffer, std::size_t size) {
       } else if (gz.available == availableBefore && out == text) {
         damage_ = gz.available == 0 ? Damage::kEndsEarly : Damage::kBadData;
       }
-    } else if (gz.available == 0) {
-      damage_ = Damage::kEndsEarly;
-    } else if (gz.trailer.Take(gz.next, gz.available)) {
-      if (!gz.trailer.Matches()) {
-        damage_ = Damage::kBadData;
-      } else {
-        gz.backend.NextMember();
-        gz.header.Restart();
-        gz.trailer.Restart();
-        gz.part = Part::kHeader;
-        gz.firstMember = false;
-      }
+    } else if (!gz.trailer.Take(gz.next, gz.available)) {  // the input is used up
+      if (gz.fileEnded) damage_ = Damage::kEndsEarly;
+    } else if (!gz.trailer.Matches()) {
+      damage_ = Damage::kBadData;
+    } else {
+      gz.backend.NextMember();
+      gz.header.Restart();
+      gz.trailer.Restart();
+      gz.part = Part::kHeader;
+      gz.firstMember = false;
     }
   }
   const std::size_t produced = size - room;
@@ -157,11 +155,9 @@ bool SourceStream::Refill(std::size_t kept) {
 std::string SourceStream::FailureMessage(const std::string& path, std::int64_t line) const {
   if (error_ != 0) return FileMessage("read", "source catalog", path, error_);
   const std::string at = " at line " + std::to_string(line);
-  if (damage_ == Damage::kNotGzip) {
-    return FileMessage("read", "source catalog", path, "Data that is not gzip follows the compressed data" + at);
-  }
   std::string reason = "Compressed data damaged" + at;
   if (damage_ == Damage::kEndsEarly) reason += " (the file ends too soon)";
+  if (damage_ == Damage::kNotGzip) reason = "Compressed data ends" + at + ", followed by data that is not gzip";
   return FileMessage("read", "source catalog", path, reason);
 }
 

@@ -31,6 +31,7 @@
 #include "line_reader.h"
 #include "number_text.h"
 #include "source_count.h"
+#include "source_stream.h"
 #include "test_files.h"
 
 #ifndef _WIN32
@@ -534,7 +535,8 @@ std::string Flipped(std::string bytes, std::size_t at) {
 // A member of `text` whose header has `flags` and then `fields` (extra field, name, comment as the flags say),
 // and the header's CRC16 when the flags ask for one (FHCRC, 0x02); the CRC16 is flipped when `badCrc`.
 std::string Member(const std::string& text, int flags, const std::string& fields = "", bool badCrc = false) {
-  std::string header = std::string("\x1f\x8b\x08", 3) + static_cast<char>(flags) + std::string(5, '\0') + "\xff" + fields;
+  std::string header = std::string("\x1f\x8b\x08", 3) + static_cast<char>(flags) + std::string(5, '\0') + "\xff";
+  header += fields;
   const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(header.data()), static_cast<uInt>(header.size())) ^ badCrc;
   if (flags & 2) header += {static_cast<char>(crc & 0xff), static_cast<char>(crc >> 8 & 0xff)};
   return header + Gzip(text).substr(10);
@@ -547,6 +549,16 @@ std::string MemberEndingAt(const std::string& text, std::ptrdiff_t at) {
   return Member(text, 0x10, std::string(128 * 1024 + at - size, 'c') + '\0');
 }
 
+// The text of the file through SourceStream in reads of `piece` bytes, and after it why reading failed.
+std::string ReadInPieces(const std::string& path, std::size_t piece) {
+  OsFile file;
+  EXPECT_EQ(file.OpenForReading(path), 0);
+  SourceStream stream(file);
+  std::string text, buffer(piece, '\0');
+  for (std::ptrdiff_t n = 0; (n = stream.Read(buffer.data(), piece)) > 0;) text.append(buffer, 0, n);
+  return stream.failed() ? text + "\n" + stream.FailureMessage(path, 0) : text;
+}
+
 // The Total and Start on gzip files, whole, joined and damaged, against the same runs on the text they hold;
 // through the program's inflater in catalog_tests and through the other one in catalog_tests_<inflater>.
 TEST_F(CatalogTest, ReadsACompressedSourceOrRefusesSayingWhere) {
@@ -555,7 +567,7 @@ TEST_F(CatalogTest, ReadsACompressedSourceOrRefusesSayingWhere) {
   const std::string stored = Gzip(text, 0);  // 10 bytes of header and 5 of block header before the text
   const auto at = [](int line) { return "Compressed data damaged at line " + std::to_string(line); };
   const std::string early = " (the file ends too soon)";
-  const std::string notGzip = "Data that is not gzip follows the compressed data at line 251";
+  const std::string notGzip = "Compressed data ends at line 251, followed by data that is not gzip";
   // The Total, why the file is refused (empty: it is not), and whether the run stops before the damage.
   struct Case { std::string name, bytes, text; const char* total; std::string damage; const char* filter;
                 bool converts; };
@@ -604,6 +616,7 @@ TEST_F(CatalogTest, ReadsACompressedSourceOrRefusesSayingWhere) {
     WriteFile(src_, c.bytes);
     EXPECT_EQ(catalog_.CountSourceRecords().message(), message);
     EXPECT_EQ(catalog_.m_strTotal, c.total);
+    EXPECT_TRUE(ReadInPieces(src_, 3) == ReadInPieces(src_, ReadBlock::kSize)) << "in reads of 3 bytes";
     WriteFile(out_, "previous");
     WriteFile(history_, "");
     const StartOutcome outcome = Start(c.filter, src_, out_);
