@@ -52,47 +52,22 @@ GzipHeader::Result GzipHeader::Take(const unsigned char*& in, std::size_t& size)
   return Result::kDone;
 }
 
-// The field after the current one, of those the flags name.
+// The field after the current one, of those the flags name, in their order.
 void GzipHeader::Next() {
+  static constexpr struct { Field field; unsigned char flag; } kOptional[] = {
+      {Field::kExtraLength, kExtra}, {Field::kExtra, kExtra}, {Field::kName, kName},
+      {Field::kComment, kComment},   {Field::kCrc, kHeaderCrc},
+  };
   if (field_ == Field::kFixed) flags_ = bytes_[3];
-  const std::size_t extraLength = field_ == Field::kExtraLength ? Little(bytes_, 2) : 0;
+  want_ = field_ == Field::kExtraLength ? Little(bytes_, 2) : 2;  // the extra field's length, or 2 for the others
   got_ = 0;
-  switch (field_) {
-    case Field::kFixed:
-      if (flags_ & kExtra) {
-        field_ = Field::kExtraLength;
-        want_ = 2;
-        return;
-      }
-      [[fallthrough]];
-    case Field::kExtraLength:
-      if (flags_ & kExtra) {
-        field_ = Field::kExtra;
-        want_ = extraLength;
-        return;
-      }
-      [[fallthrough]];
-    case Field::kExtra:
-      if (flags_ & kName) {
-        field_ = Field::kName;
-        return;
-      }
-      [[fallthrough]];
-    case Field::kName:
-      if (flags_ & kComment) {
-        field_ = Field::kComment;
-        return;
-      }
-      [[fallthrough]];
-    case Field::kComment:
-      if (flags_ & kHeaderCrc) {
-        field_ = Field::kCrc;
-        want_ = 2;
-        return;
-      }
-      [[fallthrough]];
-    default:
-      field_ = Field::kDone;
+  const Field after = field_;
+  field_ = Field::kDone;
+  for (const auto& optional : kOptional) {
+    if (optional.field > after && (flags_ & optional.flag) != 0) {
+      field_ = optional.field;
+      return;
+    }
   }
 }
 

@@ -30,7 +30,7 @@ class GzipHeader {
   void Restart() { *this = GzipHeader(); }
 
  private:
-  enum class Field { kFixed, kExtraLength, kExtra, kName, kComment, kCrc, kDone };
+  enum class Field { kFixed, kExtraLength, kExtra, kName, kComment, kCrc, kDone };  // in the order they come
   void Next();
 
   Field field_ = Field::kFixed;
