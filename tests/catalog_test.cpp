@@ -577,7 +577,7 @@ TEST_F(CatalogTest, ReadsACompressedSourceOrRefusesSayingWhere) {
        Gzip(text.substr(0, 30000)) + Gzip("") + Gzip(text.substr(30000)), text, "250 ", "", "1-300", true},
       {"empty member", Gzip(""), "", "0 ", "", "1-5", true},
       {"every header field: FTEXT, FHCRC, FEXTRA, FNAME, FCOMMENT",
-       Member(text, 0x1f, std::string("\x03\x00xyz", 5) + "astorb.dat" + '\0' + "from Lowell" + '\0'), text,
+       Member(text, 0x1f, "\x2c\x01" + std::string(300, '\0') + "astorb.dat" + '\0' + "from Lowell" + '\0'), text,
        "250 ", "", "1-300", true},
       {"a long FCOMMENT and FHCRC", Member(text, 0x12, std::string(200000, 'c') + '\0'), text, "250 ", "", "1-300",
        true},
