@@ -164,11 +164,13 @@ void CCatalogDlg::RunBusy(const std::function<void()>& work) {
     wxWindowDisabler disabler;
     m_repaint.Reset();
     work();
+    ShowProgress();  // the final position
   }
 }
 
 void CCatalogDlg::RepaintIfDue() {
   if (!m_bBusy || !m_repaint.Due()) return;
+  ShowProgress();
   ++m_nRepaints;
   // Input to the disabled windows is dropped, so only painting happens here.
   if (wxTheApp != nullptr) wxTheApp->Yield(true);

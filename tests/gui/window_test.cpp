@@ -1,5 +1,6 @@
 // The window as wired: the real main window on a virtual display, its
 // buttons pressed and its modal dialogs answered here.
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -51,9 +52,16 @@ struct Expect : wxExpectModalBase<T, Expect<T>> {
   std::function<int(T*)> act;
 };
 
+// Every message box, during a run or not, is centred on the main window.
+void ExpectCentredOnTheWindow(wxMessageDialog* box) {
+  EXPECT_TRUE(dynamic_cast<CCatalogDlg*>(box->GetParent()) && (box->GetMessageDialogStyle() & wxCENTRE) != 0)
+      << box->GetMessage().utf8_string();
+}
+
 // Keeps "caption: text" of a message box and answers it.
 Expect<wxMessageDialog> Message(Lines& seen, int answer = wxID_OK) {
   return Expect<wxMessageDialog>([&seen, answer](wxMessageDialog* box) {
+    ExpectCentredOnTheWindow(box);
     seen.push_back(box->GetCaption().utf8_string() + ": " + box->GetMessage().utf8_string());
     return answer;
   });
@@ -202,8 +210,11 @@ TEST_F(WindowTest, CommandsAreIgnoredWhileWorking) {
   WriteFile(Path("history"), "");  // Clear History would delete it
   Prepare("1-30001", "big.slc");
   bool busyAndDisabled = false;
+  const int updates = window_.ProgressUpdateCount();
+  const auto started = std::chrono::steady_clock::now();
   // The cap message comes in the middle of the run: try everything there.
-  wxTEST_DIALOG(Click(IDC_START), Expect<wxMessageDialog>([&](wxMessageDialog*) {
+  wxTEST_DIALOG(Click(IDC_START), Expect<wxMessageDialog>([&](wxMessageDialog* cap) {
+                  ExpectCentredOnTheWindow(cap);
                   busyAndDisabled = window_.IsBusy() && !window_.IsEnabled();
                   for (const int id : {IDC_CLEAR_HISTORY, IDC_HELP_BUTTON, IDC_BROWSE_SOURCE, IDC_BROWSE_OUTPUT,
                                        IDC_START, IDC_DOWNLOAD_CATALOGS, int{wxID_OK}, int{wxID_CANCEL}}) {
@@ -214,6 +225,10 @@ TEST_F(WindowTest, CommandsAreIgnoredWhileWorking) {
                   window_.Close();
                   return wxID_OK;
                 }));
+  const auto took = std::chrono::steady_clock::now() - started;
+  // The bar is told a new position at most about 30 times a second (3000 positions here), and ends on the last.
+  EXPECT_LE(window_.ProgressUpdateCount() - updates, 2 + took / std::chrono::milliseconds(33));
+  EXPECT_EQ(dynamic_cast<wxGauge*>(window_.FindWindow(IDC_PROGRESS))->GetValue(), 3000);
   EXPECT_TRUE(busyAndDisabled);
   EXPECT_TRUE(FileExists(Path("history"))) << "Clear History did not run";
   EXPECT_EQ(g_opened, Lines{});
