@@ -27,6 +27,7 @@
 
 #include "astorb_record.h"
 #include "catalog.h"
+#include "console_services.h"
 #include "history_file.h"
 #include "line_reader.h"
 #include "number_text.h"
@@ -725,6 +726,42 @@ TEST(CliTest, AnswersEachCommand) {
   EXPECT_EQ(full.status, 1) << "output that cannot be written is a failure";
   EXPECT_EQ(full.err, "orbivane-cli: cannot write standard output: No space left on device\n");
 #endif
+}
+
+// orbivane-cli's progress line: erased with escape codes only where the terminal takes them, blanked out on a
+// console without them, and not drawn at all on a file or the null device (which Windows counts as a terminal).
+TEST(CliTest, DrawsItsProgressLineOnlyAsTheTerminalTakesIt) {
+  const testing::ScratchDir dir;
+  const std::string bar = "Converting [" + std::string(40, '#') + "] 100%";
+  const std::string total = "Counting lines: 1234 ";
+  const struct { const char* name; Terminal terminal; std::string expected; } kCases[] = {
+      {"terminal", Terminal::kEscapes, "\r" + bar + "\033[K\r" + total + "\033[K\r\033[KDone\n"},
+      {"plain console", Terminal::kPlain,
+       "\r" + bar + "\r" + total + std::string(bar.size() - total.size(), ' ') + "\r" +
+           std::string(total.size(), ' ') + "\rDone\n"},
+      {"file", Terminal::kNone, "Done\n"},
+  };
+  for (const auto& c : kCases) {
+    std::FILE* file = std::fopen((dir / c.name).c_str(), "wb");
+    {
+      ConsoleServices console(file, c.terminal);
+      console.SetProgressRange(0, 4);
+      console.SetProgressPos(4);
+      std::this_thread::sleep_for(std::chrono::milliseconds(110));  // the line is redrawn ten times a second
+      console.ShowTotal("1234 ");
+      console.ShowMessage("Done");
+    }
+    EXPECT_EQ(TerminalOf(file), Terminal::kNone) << c.name;
+    std::fclose(file);
+    EXPECT_EQ(ReadFile(dir / c.name), c.expected) << c.name;
+  }
+#ifdef _WIN32
+  std::FILE* device = std::fopen("NUL", "wb");
+#else
+  std::FILE* device = std::fopen("/dev/null", "wb");
+#endif
+  EXPECT_EQ(TerminalOf(device), Terminal::kNone);
+  std::fclose(device);
 }
 
 #ifndef _WIN32

@@ -111,6 +111,10 @@ class CCatalogDlg : public CPatternDlg, public WindowServices {
 
 #ifdef __WXMSW__
   WXLRESULT MSWWindowProc(WXUINT message, WXWPARAM wParam, WXLPARAM lParam) override;
+  bool MSWProcessMessage(WXMSG* message) override;
+  // The button after the focus that shares the mnemonic `key` with another
+  // one, or null when no two buttons share it.
+  wxWindow* NextSharingMnemonic(wxUniChar key);
 #endif
 
   wxTextCtrl* m_editSource = nullptr;

@@ -12,6 +12,7 @@
 #include <wx/stattext.h>
 #include <wx/testing.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #ifdef __WXMSW__
 #include <windows.h>
@@ -326,6 +327,28 @@ TEST_F(WindowTest, FocusComesBackToWhereItWasAfterEachModalDialog) {
                   }));
     EXPECT_EQ(wxWindow::FindFocus(), window_.FindWindow(c.focused)) << "command " << c.command;
   }
+}
+
+// Clear History and Help share the mnemonic H: as the system's dialogs do, a key press of it moves the focus
+// between the two and presses neither (Help would open a dialog, Clear History delete the file).
+TEST_F(WindowTest, AMnemonicOfTwoButtonsOnlyMovesTheFocusBetweenThem) {
+  WriteFile(Path("history"), "");
+  window_.Raise();
+  window_.FindWindow(IDC_FILTER)->SetFocus();
+  std::vector<int> focused;
+  wxUIActionSimulator keyboard;
+  for (int press = 0; press < 3; ++press) {
+    keyboard.Char('h', wxMOD_ALT);
+    // A GTK button pressed from the keyboard reports its click a quarter of a second later.
+    for (const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+         std::chrono::steady_clock::now() < until;) {
+      wxTheApp->Yield(true);
+      wxMilliSleep(10);
+    }
+    focused.push_back(wxWindow::FindFocus() ? wxWindow::FindFocus()->GetId() : 0);
+  }
+  EXPECT_EQ(focused, (std::vector<int>{IDC_CLEAR_HISTORY, IDC_HELP_BUTTON, IDC_CLEAR_HISTORY}));
+  EXPECT_TRUE(FileExists(Path("history")));
 }
 
 TEST_F(WindowTest, OneQuestionAboutTheFileThatWillBeWritten) {
