@@ -20,7 +20,9 @@ if [[ ! -s $data/astorb-full.dat ]]; then
   cmake --build --preset release --target make_astorb >/dev/null
   ./build/release/bench/make_astorb 1400000 "$data/astorb-full.dat"
 fi
-[[ $data/astorb-full.dat.gz -nt $data/astorb-full.dat ]] || gzip -6 -c "$data/astorb-full.dat" >"$data/astorb-full.dat.gz"
+if [[ ! $data/astorb-full.dat.gz -nt $data/astorb-full.dat ]]; then
+  gzip -6 -c "$data/astorb-full.dat" >"$data/astorb-full.dat.gz"
+fi
 cmake --build "$build" -j "$(nproc)" --target window_bench orbivane-cli >/dev/null
 
 export WINEPREFIX=$PWD/$build/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
