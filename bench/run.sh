@@ -2,15 +2,18 @@
 # Generates a full-size astorb.dat (1,400,000 lines of today's layout, about
 # 375 MB), its `gzip -6` copy as Lowell distributes it, and a 40 MB one, then
 # times orbivane-cli against `wc -l` and an awk script on the same warm files,
-# and on the .gz against `igzip -dc | wc -l`, and prints the ratios. Needs
-# igzip (Debian: isal) and the ISA-L build (tools/setup.sh installs both).
+# and on the .gz against `igzip -dc | wc -l`, and prints the ratios. Then a
+# Start of the window, on a virtual display, against orbivane-cli on the same
+# source and filter (bench/windows.sh does that under Wine). Needs igzip
+# (Debian: isal) and the ISA-L build (tools/setup.sh installs both).
 #   bash bench/run.sh [REPEAT]     (default 5 runs of each command)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repeat=${1:-5}
 
 cmake --preset release >/dev/null
-cmake --build --preset release -j "$(nproc)" --target orbivane-cli make_astorb bench_runner >/dev/null
+cmake --build --preset release -j "$(nproc)" --target orbivane-cli make_astorb bench_runner window_bench \
+  >/dev/null
 
 data=build/bench
 mkdir -p "$data/scratch"
@@ -35,3 +38,10 @@ if cmp -s "$data/scratch/one.slc" "$data/scratch/gz.slc"; then
 else
   echo "note: the .gz conversion differs from the plain one"
 fi
+
+echo
+echo "The window's Start against orbivane-cli (the window on a virtual display):"
+last100=1399901-1400000
+tests/gui/xvfb_exec.sh ./build/release/bench/window_bench "$PWD/build/release/cli/orbivane-cli" "$PWD/$data/scratch" \
+  "$repeat" "$PWD/$data/astorb-full.dat" "$last100" "$PWD/$data/astorb-full.dat.gz" "$last100" \
+  "$PWD/$data/astorb-full.dat" 1-29999

@@ -103,6 +103,11 @@ Status CatalogWriter::Open(const std::string& path) {
     return Status::Failure(
         FileMessage("create", "catalog file", path, named.exists && !named.directory ? ENOTDIR : EISDIR));
   }
+  // Such a name is a device, not a file: the records would go to the console or a port.
+  if (IsReservedDeviceName(NameOf(path))) {
+    return Status::Failure(FileMessage("create", "catalog file", path,
+                                       "the name is reserved for a device on Windows; choose another name"));
+  }
   FileInfo info;
   if (const int err = StatPath(path, info); err != 0) {
     return Status::Failure(FileMessage("create", "catalog file", path, err));

@@ -204,6 +204,8 @@ int OsFile::Close() {
   return ::close(fd) == 0 ? 0 : errno;
 }
 
+bool IsReservedDeviceName(const std::string&) { return false; }
+
 int RenameFile(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }

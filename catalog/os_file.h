@@ -75,6 +75,11 @@ class OsFile {
   int fd_ = -1;
 };
 
+// True for a file name that Windows keeps for a device other than NUL: CON,
+// PRN, AUX, COM1 to COM9 and LPT1 to LPT9, with any extension. Always false
+// elsewhere.
+bool IsReservedDeviceName(const std::string& name);
+
 int RenameFile(const std::string& from, const std::string& to);
 // Deletes a file; a missing file gives ENOENT.
 int RemoveFile(const std::string& path);

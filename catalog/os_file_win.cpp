@@ -300,7 +300,21 @@ int OsFile::Close() {
   return _close(fd) == 0 ? 0 : errno;
 }
 
+bool IsReservedDeviceName(const std::string& name) {
+  // The device is the part before the first dot or colon, blanks at its end left off.
+  std::string device = name.substr(0, name.find_first_of(".:"));
+  device.erase(device.find_last_not_of(' ') + 1);
+  for (char& c : device) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  if (device == "CON" || device == "PRN" || device == "AUX") return true;
+  return device.size() == 4 && (device.rfind("COM", 0) == 0 || device.rfind("LPT", 0) == 0) && device[3] >= '1' &&
+         device[3] <= '9';
+}
+
 int RenameFile(const std::string& from, const std::string& to) {
+  // A read-only file is not replaced, as Explorer refuses to replace it
+  // (Wine's MoveFileEx would, and drop the attribute).
+  const DWORD attributes = GetFileAttributesW(Wide(to).c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return EACCES;
   // Atomic on the local file systems: either the old file or the new one is
   // there under the name, never neither.
   if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

@@ -106,8 +106,9 @@ std::string AbsolutePath(const std::string& path, const std::string& currentDire
   if (path.empty()) return path;
 #ifdef _WIN32
   (void)currentDirectory;
+  // Joined here rather than by the system, which turns a device name (con.slc) into the device's own path.
   const std::u8string absolute =
-      std::filesystem::absolute(std::u8string(path.begin(), path.end())).lexically_normal().u8string();
+      (std::filesystem::current_path() / std::u8string(path.begin(), path.end())).lexically_normal().u8string();
   return std::string(absolute.begin(), absolute.end());
 #else
   const std::string joined = path.front() == '/' ? path : currentDirectory + "/" + path;

@@ -4,8 +4,7 @@
 
 #ifdef _WIN32
 #include <io.h>
-#define isatty _isatty
-#define fileno _fileno
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -17,20 +16,49 @@ constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 constexpr int kBarWidth = 40;
 }  // namespace
 
-ConsoleServices::ConsoleServices(std::FILE* messages)
-    : messages_(messages), terminal_(isatty(fileno(messages)) != 0) {}
+#ifdef _WIN32
+// A console tells its mode; a file, a pipe or NUL (which the C runtime
+// counts as a terminal, being a device) does not. The console's own mode
+// comes back when the program ends.
+Terminal TerminalOf(std::FILE* stream) {
+  static struct Restore {
+    HANDLE console = nullptr;
+    DWORD mode = 0;
+    ~Restore() {
+      if (console != nullptr) SetConsoleMode(console, mode);
+    }
+  } restore;
+  const auto console = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  DWORD mode = 0;
+  if (console == INVALID_HANDLE_VALUE || !GetConsoleMode(console, &mode)) return Terminal::kNone;
+  if ((mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0) return Terminal::kEscapes;
+  if (!SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING)) return Terminal::kPlain;
+  restore.console = console;
+  restore.mode = mode;
+  return Terminal::kEscapes;
+}
+#else
+Terminal TerminalOf(std::FILE* stream) {
+  return isatty(fileno(stream)) != 0 ? Terminal::kEscapes : Terminal::kNone;
+}
+#endif
+
+ConsoleServices::ConsoleServices(std::FILE* messages, Terminal terminal)
+    : messages_(messages), terminal_(terminal) {}
 
 ConsoleServices::~ConsoleServices() { EndProgress(); }
 
 void ConsoleServices::EndProgress() {
   if (!drawn_) return;
-  std::fputs("\r\033[K", messages_);
+  const std::string blank = "\r" + std::string(drawnWidth_, ' ') + "\r";
+  std::fputs(terminal_ == Terminal::kEscapes ? "\r\033[K" : blank.c_str(), messages_);
   std::fflush(messages_);
   drawn_ = false;
+  drawnWidth_ = 0;
 }
 
 bool ConsoleServices::DueForRedraw() {
-  if (!terminal_) return false;
+  if (terminal_ == Terminal::kNone) return false;
   const auto now = std::chrono::steady_clock::now();
   if (drawn_ && now - lastDraw_ < kRedrawInterval) return false;
   lastDraw_ = now;
@@ -38,8 +66,15 @@ bool ConsoleServices::DueForRedraw() {
 }
 
 void ConsoleServices::Draw(const std::string& line) {
-  std::fputs(("\r" + line + "\033[K").c_str(), messages_);
+  std::string text = "\r" + line;
+  if (terminal_ == Terminal::kEscapes) {
+    text += "\033[K";
+  } else if (line.size() < drawnWidth_) {
+    text.append(drawnWidth_ - line.size(), ' ');
+  }
+  std::fputs(text.c_str(), messages_);
   std::fflush(messages_);
+  drawnWidth_ = line.size();
   drawn_ = true;
 }
 
@@ -59,7 +94,7 @@ void ConsoleServices::SetProgressRange(int lower, int upper) {
 }
 
 void ConsoleServices::SetProgressPos(int pos) {
-  if (!terminal_) return;
+  if (terminal_ == Terminal::kNone) return;
   if (pos < upper_ && !DueForRedraw()) return;
   const int span = upper_ - lower_;
   const int percent = span > 0 ? static_cast<int>(100LL * (pos - lower_) / span) : 100;

@@ -1,5 +1,5 @@
 // The window-system services on a terminal: messages go to stderr, progress
-// is a bar on stderr when stderr is a terminal, and the history list is kept
+// is a line on stderr when stderr is a terminal, and the history list is kept
 // in memory for printing.
 #pragma once
 
@@ -13,9 +13,21 @@
 
 namespace orbivane {
 
+// What the messages stream is, and so how a progress line is drawn on it.
+enum class Terminal {
+  kNone,     // a file, a pipe or a device: no progress line at all
+  kPlain,    // a console without escape codes: each line blanks out the rest of the one before
+  kEscapes,  // a terminal that erases to the end of the line on ESC [K
+};
+
+// Asks the system about `stream`; on a Windows console, turns its escape
+// codes on where it has them (until the program ends).
+Terminal TerminalOf(std::FILE* stream);
+
 class ConsoleServices final : public WindowServices {
  public:
-  explicit ConsoleServices(std::FILE* messages = stderr);
+  explicit ConsoleServices(std::FILE* messages = stderr) : ConsoleServices(messages, TerminalOf(messages)) {}
+  ConsoleServices(std::FILE* messages, Terminal terminal);
   ~ConsoleServices() override;
 
   using Row = std::array<std::string, 4>;
@@ -40,8 +52,9 @@ class ConsoleServices final : public WindowServices {
   void Draw(const std::string& line);
 
   std::FILE* messages_;
-  const bool terminal_;
+  const Terminal terminal_;
   bool drawn_ = false;
+  std::size_t drawnWidth_ = 0;  // of the line on the terminal now
   int lower_ = 0;
   int upper_ = 0;
   std::chrono::steady_clock::time_point lastDraw_{};

@@ -27,6 +27,7 @@
 
 #include "astorb_record.h"
 #include "catalog.h"
+#include "console_services.h"
 #include "history_file.h"
 #include "line_reader.h"
 #include "number_text.h"
@@ -472,16 +473,20 @@ TEST_F(CatalogTest, ACatalogHeldOpenOrReadOnlyIsKeptWhole) {
   WriteFile(src_, NumberedSource(2));
   WriteFile(out_, "previous");
   constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  const struct { DWORD share, attributes; std::string reason; } kCases[] = {
-      {FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL, SystemReason(-ERROR_SHARING_VIOLATION)},
-      {kShareAll, FILE_ATTRIBUTE_READONLY, "Permission denied"},
+  const struct { DWORD share, attributes; bool held; std::string reason; } kCases[] = {
+      {FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL, true, SystemReason(-ERROR_SHARING_VIOLATION)},
+      {kShareAll, FILE_ATTRIBUTE_READONLY, true, "Permission denied"},
+      {kShareAll, FILE_ATTRIBUTE_READONLY, false, "Permission denied"},
   };
   for (const auto& c : kCases) {
     WriteFile(dir_ / ".out.slc.99999996-0-1.tmp", "left by a run that was killed");
     ASSERT_TRUE(SetFileAttributesW(path.c_str(), c.attributes));
-    const HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, c.share, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE held = c.held ? CreateFileW(path.c_str(), GENERIC_READ, c.share, nullptr, OPEN_EXISTING, 0, nullptr)
+                               : INVALID_HANDLE_VALUE;
     EXPECT_EQ(Start("1", src_, out_).result, StartResult::kRunRefused);
     CloseHandle(held);
+    EXPECT_EQ(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY, c.attributes & FILE_ATTRIBUTE_READONLY)
+        << "the attribute is kept";
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(services_.messages, std::vector<std::string>{"Cannot write catalog file \"" + out_ + "\": " + c.reason});
     EXPECT_EQ(ReadFile(out_), "previous");
@@ -702,6 +707,10 @@ TEST(CliTest, AnswersEachCommand) {
   const std::string S(1, testing::kSeparator);
 #ifdef _WIN32
   const std::string newHistory = dir / "new" + S + "history";  // the system resolves ".." by the name alone
+  const auto reserved = [&dir](const std::string& name) {
+    return "Cannot create catalog file \"" + (dir / name) + "\": the name is reserved for a device on Windows; choose "
+           "another name\n";
+  };
 #else
   std::filesystem::create_symlink(dir / "history", dir / "link.slc");
   ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
@@ -753,7 +762,15 @@ TEST(CliTest, AnswersEachCommand) {
       {{"count", "--source", ""}, 2, "", "orbivane-cli: option '--source' needs a non-empty value\n"},
       {{"count", "--source", "a", "--source", "b"}, 2, "", "orbivane-cli: option '--source' given twice\n"},
       {{"history", "extra"}, 2, "", "orbivane-cli: unexpected argument 'extra' for history\n"},
-#ifndef _WIN32
+#ifdef _WIN32
+      {Convert("1", "astorb.dat", "con.slc"), 1, "", reserved("con.slc")},
+      {Convert("1", "astorb.dat", "Lpt9 .a.b"), 1, "", reserved("Lpt9 .a.b")},
+      {Convert("1", "astorb.dat", "AUX"), 1, "", reserved("AUX")},
+      {Convert("1", "astorb.dat", "com1.slc"), 1, "", reserved("com1.slc")},
+      {Convert("1", "astorb.dat", "prn.slc"), 1, "", reserved("prn.slc")},
+      {Convert("1", "astorb.dat", "com0.slc"), 0, "Wrote 1 asteroid record to " + (dir / "com0.slc") + "\n", ""},
+      {Convert("1", "astorb.dat", "NUL"), 0, "Wrote 1 asteroid record to " + (dir / "NUL") + "\n", ""},
+#else
       {Convert("1", "astorb.dat", "link.slc"), 1, "", "The catalog file \"" + (dir / "link.slc") + isHistory},
       {Convert("1", "astorb.dat", "fifo"), 1, "",
        "Cannot create catalog file \"" + (dir / "fifo") + "\": No such device or address\n"},
@@ -777,6 +794,62 @@ TEST(CliTest, AnswersEachCommand) {
   EXPECT_EQ(full.err, "orbivane-cli: cannot write standard output: No space left on device\n");
 #endif
 }
+
+// orbivane-cli's progress line: erased with escape codes only where the terminal takes them, blanked out on a
+// console without them, and not drawn at all on a file or the null device (which Windows counts as a terminal).
+TEST(CliTest, DrawsItsProgressLineOnlyAsTheTerminalTakesIt) {
+  const testing::ScratchDir dir;
+  const std::string bar = "Converting [" + std::string(40, '#') + "] 100%";
+  const std::string total = "Counting lines: 1234 ";
+  const struct { const char* name; Terminal terminal; std::string expected; } kCases[] = {
+      {"terminal", Terminal::kEscapes, "\r" + bar + "\033[K\r" + total + "\033[K\r\033[KDone\n"},
+      {"plain console", Terminal::kPlain,
+       "\r" + bar + "\r" + total + std::string(bar.size() - total.size(), ' ') + "\r" +
+           std::string(total.size(), ' ') + "\rDone\n"},
+      {"file", Terminal::kNone, "Done\n"},
+  };
+  for (const auto& c : kCases) {
+    std::FILE* file = std::fopen((dir / c.name).c_str(), "wb");
+    {
+      ConsoleServices console(file, c.terminal);
+      console.SetProgressRange(0, 4);
+      console.SetProgressPos(4);
+      std::this_thread::sleep_for(std::chrono::milliseconds(110));  // the line is redrawn ten times a second
+      console.ShowTotal("1234 ");
+      console.ShowMessage("Done");
+    }
+    EXPECT_EQ(TerminalOf(file), Terminal::kNone) << c.name;
+    std::fclose(file);
+    EXPECT_EQ(ReadFile(dir / c.name), c.expected) << c.name;
+  }
+#ifdef _WIN32
+  std::FILE* device = std::fopen("NUL", "wb");
+#else
+  std::FILE* device = std::fopen("/dev/null", "wb");
+#endif
+  EXPECT_EQ(TerminalOf(device), Terminal::kNone);
+  std::fclose(device);
+}
+
+#ifdef _WIN32
+// The system's task list names a program by its version record: orbivane-cli.exe is the command-line tool.
+TEST(CliTest, ItsVersionRecordNamesTheCommandLineTool) {
+  const std::wstring program = testing::PathOf(ORBIVANE_CLI).wstring();
+  DWORD unused = 0;
+  std::vector<char> record(GetFileVersionInfoSizeW(program.c_str(), &unused));
+  ASSERT_TRUE(GetFileVersionInfoW(program.c_str(), 0, static_cast<DWORD>(record.size()), record.data()));
+  std::string got;
+  for (const wchar_t* key : {L"FileDescription", L"FileVersion", L"InternalName", L"OriginalFilename"}) {
+    wchar_t* text = nullptr;
+    UINT size = 0;
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + key;
+    got += VerQueryValueW(record.data(), path.c_str(), reinterpret_cast<void**>(&text), &size)
+               ? testing::Utf8(std::filesystem::path(std::wstring(text))) + "|"
+               : "(none)|";
+  }
+  EXPECT_EQ(got, "Orbivane command-line tool|1.0.0.1|orbivane-cli|orbivane-cli.exe|");
+}
+#endif
 
 #ifndef _WIN32
 // The output path holds the previous catalog or the complete new one, and

@@ -191,7 +191,16 @@ orbivane.exe      The window. Choose the ASTORB file with the first "..."
 orbivane-cli.exe  The same from a command prompt, for example:
                     orbivane-cli convert --source astorb.dat --output mine.slc --filter 1-1000
                     orbivane-cli history
-                  "orbivane-cli --help" lists every command.
+                  "orbivane-cli --help" lists every command. In PowerShell,
+                  start it with its folder: .\orbivane-cli.exe history
+
+astorb.dat.gz, as Lowell distributes it, is read as it is, by both
+programs: there is no need to unpack it first, whatever Help says about
+uncompressing it.
+
+The programs are not signed, so the first time you start each one Windows
+SmartScreen may say it "protected your PC": choose "More info", then "Run
+anyway".
 
 Every run is recorded in a file named "history" in the folder the program
 was started from (for orbivane-cli, the current folder or --workdir). A

@@ -1,11 +1,18 @@
 #include "catalog_dlg.h"
 
+#include <vector>
+
 #include <wx/accel.h>
 #include <wx/app.h>
+#include <wx/button.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/textctrl.h>
 #include <wx/utils.h>
+
+#ifdef __WXMSW__
+#include <wx/msw/wrapwin.h>
+#endif
 
 #include "about_dlg.h"
 #include "browser.h"
@@ -104,6 +111,44 @@ WXLRESULT CCatalogDlg::MSWWindowProc(WXUINT message, WXWPARAM wParam, WXLPARAM l
   }
   return CPatternDlg::MSWWindowProc(message, wParam, lParam);
 }
+
+// "Clear &History" and "&Help" share their mnemonic. Windows' dialog manager
+// then only moves the focus between the two, as GTK does; Wine's presses the
+// first, and a single key would clear the history. So a shared mnemonic,
+// typed with Alt or on a control that takes no characters, moves the focus
+// here, before the dialog manager sees it.
+bool CCatalogDlg::MSWProcessMessage(WXMSG* message) {
+  const bool typed = message->message == WM_SYSCHAR ||
+                     (message->message == WM_CHAR &&
+                      (::SendMessageW(message->hwnd, WM_GETDLGCODE, message->wParam,
+                                      reinterpret_cast<LPARAM>(message)) & (DLGC_WANTCHARS | DLGC_WANTMESSAGE)) == 0);
+  if (typed && !m_bBusy) {
+    if (wxWindow* next = NextSharingMnemonic(static_cast<wxUniChar>(message->wParam))) {
+      next->SetFocus();
+      return true;
+    }
+  }
+  return CPatternDlg::MSWProcessMessage(message);
+}
+
+wxWindow* CCatalogDlg::NextSharingMnemonic(wxUniChar key) {
+  std::vector<wxWindow*> sharing;
+  std::size_t after = 0;  // how many of them come before the focus, in tab order
+  const wxWindow* focus = wxWindow::FindFocus();
+  for (wxWindow* child : GetChildren()) {
+    if (child == focus) after = sharing.size();
+    auto* button = dynamic_cast<wxButton*>(child);
+    if (button == nullptr || !button->IsShown() || !button->IsEnabled()) continue;
+    wxString text;  // the label without its "&", where the mnemonic's index points
+    const int at = wxControl::FindAccelIndex(button->GetLabel(), &text);
+    if (at >= 0 && wxToupper(text[static_cast<std::size_t>(at)]) == wxToupper(key)) {
+      sharing.push_back(button);
+      if (child == focus) after = sharing.size();
+    }
+  }
+  if (sharing.size() < 2) return nullptr;
+  return sharing[after % sharing.size()];
+}
 #endif
 
 std::unique_ptr<wxMenu> CCatalogDlg::MakeAboutMenu() const {
@@ -164,11 +209,13 @@ void CCatalogDlg::RunBusy(const std::function<void()>& work) {
     wxWindowDisabler disabler;
     m_repaint.Reset();
     work();
+    ShowProgress();  // the final position
   }
 }
 
 void CCatalogDlg::RepaintIfDue() {
   if (!m_bBusy || !m_repaint.Due()) return;
+  ShowProgress();
   ++m_nRepaints;
   // Input to the disabled windows is dropped, so only painting happens here.
   if (wxTheApp != nullptr) wxTheApp->Yield(true);

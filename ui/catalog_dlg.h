@@ -54,6 +54,8 @@ class CCatalogDlg : public CPatternDlg, public WindowServices {
   bool IsBusy() const { return m_bBusy; }
   // Times the window was let paint during work, since construction.
   int RepaintCount() const { return m_nRepaints; }
+  // Times the progress bar was told a new position, since construction.
+  int ProgressUpdateCount() const { return m_nProgressUpdates; }
 
   CCatalog m_catalog;
   const wxIconBundle m_hIcon;
@@ -83,6 +85,8 @@ class CCatalogDlg : public CPatternDlg, public WindowServices {
   // the progress bar and the Total repaint now and then.
   void RunBusy(const std::function<void()>& work);
   void RepaintIfDue();
+  // Tells the progress bar the position last set, when it shows another.
+  void ShowProgress();
   // Binds a button to a command that is ignored while work runs.
   void BindCommand(int id, void (CCatalogDlg::*command)());
 
@@ -107,6 +111,10 @@ class CCatalogDlg : public CPatternDlg, public WindowServices {
 
 #ifdef __WXMSW__
   WXLRESULT MSWWindowProc(WXUINT message, WXWPARAM wParam, WXLPARAM lParam) override;
+  bool MSWProcessMessage(WXMSG* message) override;
+  // The button after the focus that shares the mnemonic `key` with another
+  // one, or null when no two buttons share it.
+  wxWindow* NextSharingMnemonic(wxUniChar key);
 #endif
 
   wxTextCtrl* m_editSource = nullptr;
@@ -117,6 +125,10 @@ class CCatalogDlg : public CPatternDlg, public WindowServices {
   wxListCtrl* m_history = nullptr;
 
   int m_nProgressLower = 0;
+  int m_nProgressRange = 1;
+  int m_nProgressPos = 0;    // as the catalog last set it, from the lower bound
+  int m_nProgressShown = 0;  // as the bar shows it
+  int m_nProgressUpdates = 0;
   bool m_bBusy = false;
   int m_nRepaints = 0;
   RepaintThrottle m_repaint;

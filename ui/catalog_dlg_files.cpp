@@ -71,7 +71,7 @@ void CCatalogDlg::OnBrowseOutput() {
 
 bool CCatalogDlg::ConfirmReplace(const wxString& path) {
   return wxMessageBox(path + " already exists.\nDo you want to replace it?", wxString::FromUTF8(kAppTitle),
-                      wxYES_NO | wxICON_EXCLAMATION, this) == wxYES;
+                      wxYES_NO | wxICON_EXCLAMATION | wxCENTRE, this) == wxYES;
 }
 
 }  // namespace orbivane

@@ -45,19 +45,37 @@ void CCatalogDlg::ShowTotal(const std::string& text) {
 }
 
 void CCatalogDlg::ShowMessage(const std::string& text) {
+  ShowProgress();  // the bar shows where the run stands while the message waits
   const FocusKeeper keep(*this);
-  wxMessageBox(wxString::FromUTF8(text), wxString::FromUTF8(kAppTitle), wxOK | wxICON_EXCLAMATION, this);
+  wxMessageBox(wxString::FromUTF8(text), wxString::FromUTF8(kAppTitle), wxOK | wxICON_EXCLAMATION | wxCENTRE,
+               this);
 }
 
 void CCatalogDlg::SetProgressRange(int lower, int upper) {
   m_nProgressLower = lower;
-  m_progress->SetRange(std::max(upper - lower, 1));
+  m_nProgressRange = std::max(upper - lower, 1);
+  m_progress->SetRange(m_nProgressRange);
   m_progress->SetValue(0);
+  m_nProgressPos = m_nProgressShown = 0;
 }
 
+// Each position told is a message to the native control, costly on some
+// systems and far more often than a screen shows: during work the bar is
+// told only when the window is let paint, and once more when the work ends.
 void CCatalogDlg::SetProgressPos(int pos) {
-  m_progress->SetValue(std::clamp(pos - m_nProgressLower, 0, m_progress->GetRange()));
-  RepaintIfDue();
+  m_nProgressPos = std::clamp(pos - m_nProgressLower, 0, m_nProgressRange);
+  if (m_bBusy) {
+    RepaintIfDue();
+  } else {
+    ShowProgress();
+  }
+}
+
+void CCatalogDlg::ShowProgress() {
+  if (m_nProgressPos == m_nProgressShown) return;
+  m_progress->SetValue(m_nProgressPos);
+  m_nProgressShown = m_nProgressPos;
+  ++m_nProgressUpdates;
 }
 
 void CCatalogDlg::DeleteAllRows() { m_history->DeleteAllItems(); }

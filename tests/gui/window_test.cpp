@@ -1,16 +1,19 @@
 // The window as wired: the real main window on a virtual display, its
 // buttons pressed and its modal dialogs answered here.
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <functional>
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/evtloop.h>
 #include <wx/gauge.h>
 #include <wx/listctrl.h>
 #include <wx/stattext.h>
 #include <wx/testing.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #ifdef __WXMSW__
 #include <windows.h>
@@ -51,9 +54,16 @@ struct Expect : wxExpectModalBase<T, Expect<T>> {
   std::function<int(T*)> act;
 };
 
+// Every message box, during a run or not, is centred on the main window.
+void ExpectCentredOnTheWindow(wxMessageDialog* box) {
+  EXPECT_TRUE(dynamic_cast<CCatalogDlg*>(box->GetParent()) && (box->GetMessageDialogStyle() & wxCENTRE) != 0)
+      << box->GetMessage().utf8_string();
+}
+
 // Keeps "caption: text" of a message box and answers it.
 Expect<wxMessageDialog> Message(Lines& seen, int answer = wxID_OK) {
   return Expect<wxMessageDialog>([&seen, answer](wxMessageDialog* box) {
+    ExpectCentredOnTheWindow(box);
     seen.push_back(box->GetCaption().utf8_string() + ": " + box->GetMessage().utf8_string());
     return answer;
   });
@@ -202,8 +212,11 @@ TEST_F(WindowTest, CommandsAreIgnoredWhileWorking) {
   WriteFile(Path("history"), "");  // Clear History would delete it
   Prepare("1-30001", "big.slc");
   bool busyAndDisabled = false;
+  const int updates = window_.ProgressUpdateCount();
+  const auto started = std::chrono::steady_clock::now();
   // The cap message comes in the middle of the run: try everything there.
-  wxTEST_DIALOG(Click(IDC_START), Expect<wxMessageDialog>([&](wxMessageDialog*) {
+  wxTEST_DIALOG(Click(IDC_START), Expect<wxMessageDialog>([&](wxMessageDialog* cap) {
+                  ExpectCentredOnTheWindow(cap);
                   busyAndDisabled = window_.IsBusy() && !window_.IsEnabled();
                   for (const int id : {IDC_CLEAR_HISTORY, IDC_HELP_BUTTON, IDC_BROWSE_SOURCE, IDC_BROWSE_OUTPUT,
                                        IDC_START, IDC_DOWNLOAD_CATALOGS, int{wxID_OK}, int{wxID_CANCEL}}) {
@@ -214,6 +227,10 @@ TEST_F(WindowTest, CommandsAreIgnoredWhileWorking) {
                   window_.Close();
                   return wxID_OK;
                 }));
+  const auto took = std::chrono::steady_clock::now() - started;
+  // The bar is told a new position at most about 30 times a second (3000 positions here), and ends on the last.
+  EXPECT_LE(window_.ProgressUpdateCount() - updates, 2 + took / std::chrono::milliseconds(33));
+  EXPECT_EQ(dynamic_cast<wxGauge*>(window_.FindWindow(IDC_PROGRESS))->GetValue(), 3000);
   EXPECT_TRUE(busyAndDisabled);
   EXPECT_TRUE(FileExists(Path("history"))) << "Clear History did not run";
   EXPECT_EQ(g_opened, Lines{});
@@ -311,6 +328,34 @@ TEST_F(WindowTest, FocusComesBackToWhereItWasAfterEachModalDialog) {
                   }));
     EXPECT_EQ(wxWindow::FindFocus(), window_.FindWindow(c.focused)) << "command " << c.command;
   }
+}
+
+// Clear History and Help share the mnemonic H: as the system's dialogs do, a key press of it moves the focus
+// between the two and presses neither (Help would open a dialog, Clear History delete the file).
+TEST_F(WindowTest, AMnemonicOfTwoButtonsOnlyMovesTheFocusBetweenThem) {
+  WriteFile(Path("history"), "");
+  window_.Raise();
+  window_.FindWindow(IDC_FILTER)->SetFocus();
+  std::vector<int> focused;
+  wxUIActionSimulator keyboard;
+  for (int press = 0; press < 3; ++press) {
+#ifdef __WXMSW__
+    // Alt+H as the message loop hands it on (Wine's input on a display without a window manager goes nowhere).
+    MSG key{static_cast<HWND>(wxWindow::FindFocus()->GetHWND()), WM_SYSCHAR, 'h', 1 | 1 << 29, 0, {}};
+    wxGUIEventLoop().ProcessMessage(&key);
+#else
+    keyboard.Char('h', wxMOD_ALT);
+#endif
+    // A GTK button pressed from the keyboard reports its click a quarter of a second later.
+    for (const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+         std::chrono::steady_clock::now() < until;) {
+      wxTheApp->Yield(true);
+      wxMilliSleep(10);
+    }
+    focused.push_back(wxWindow::FindFocus() ? wxWindow::FindFocus()->GetId() : 0);
+  }
+  EXPECT_EQ(focused, (std::vector<int>{IDC_CLEAR_HISTORY, IDC_HELP_BUTTON, IDC_CLEAR_HISTORY}));
+  EXPECT_TRUE(FileExists(Path("history")));
 }
 
 TEST_F(WindowTest, OneQuestionAboutTheFileThatWillBeWritten) {
