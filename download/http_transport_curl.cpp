@@ -133,7 +133,9 @@ class CurlTransport final : public HttpTransport {
     x.easy = curl_easy_init();
     CURLM* multi = curl_multi_init();
     curl_slist* headers = nullptr;
-    for (const auto& [name, value] : request.headers) headers = curl_slist_append(headers, (name + ": " + value).c_str());
+    for (const auto& [name, value] : request.headers) {
+      headers = curl_slist_append(headers, (name + ": " + value).c_str());
+    }
     char detail[CURL_ERROR_SIZE] = "";
     curl_easy_setopt(x.easy, CURLOPT_URL, request.url.c_str());
     curl_easy_setopt(x.easy, CURLOPT_PROTOCOLS_STR, "http,https");
