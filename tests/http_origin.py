@@ -56,9 +56,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.reply(302, b"", [("Location", urllib.parse.parse_qs(parts.query)["url"][0])])
         if words[0] == "html":
             return self.reply(200, HTML, [("Content-Type", "text/html"), ("Last-Modified", self.date(lm))])
-        variants = {"damaged": self.server.damaged, "truncated": body[:len(body) - 9],
-                    "notastorb": gzip.compress(b"Not an orbit\n", mtime=0)}
-        body = variants.get(words[0], body)
+        if words[0] == "damaged":
+            body = bytearray(body)
+            body[len(body) // 2] ^= 0xFF
+        elif words[0] == "truncated":
+            body = body[:len(body) - 9]
+        elif words[0] == "notastorb":
+            body = gzip.compress(b"Not an orbit\n", mtime=0)
         flags = set(words)
         headers = [("Content-Type", "application/gzip"), ("Accept-Ranges", "bytes")]
         if "nolm" not in flags:
@@ -112,9 +116,6 @@ def main():
     server.daemon_threads = True
     with open(args.file, "rb") as f:
         server.body = f.read()
-    damaged = bytearray(server.body)
-    damaged[len(damaged) // 2] ^= 0xFF
-    server.damaged = bytes(damaged)
     server.log = args.log
     if args.cert:
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
