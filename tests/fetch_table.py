@@ -3,7 +3,7 @@
 given with --cli, e.g. "wine orbivane-cli.exe") against the loopback origin
 and compares the message, the target's bytes, the part file and the ranges
 the origin was asked for. --https adds the TLS cases (needs openssl)."""
-import argparse, gzip, os, random, signal, socket, subprocess, sys, tempfile, time, urllib.parse
+import argparse, gzip, os, random, resource, signal, socket, subprocess, sys, tempfile, time, urllib.parse
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
@@ -75,6 +75,8 @@ CASES = [
     dict(name="a folder that is not there", posix=True, output="missing/astorb.dat.gz",
          steps=[("{http}/astorb.dat.gz", 1,
                  'Cannot create part file "missing/astorb.dat.gz.part": No such file or directory')]),
+    dict(name="disk full while writing the part", posix=True, fsize=20000, target0="old", target="old",
+         steps=[("{http}/astorb.dat.gz", 1, 'Cannot write part file "astorb.dat.gz.part": File too large')]),
     dict(name="https, trusted", https=True, cacert=True, steps=[("{https}/astorb.dat.gz", 0, DL)], target="new"),
     refused("https, untrusted certificate", "{https}/astorb.dat.gz", "the secure connection failed (...", https=True),
     refused("https, name mismatch", "https://localhost:{httpsport}/astorb.dat.gz", "the secure connection failed (...",
@@ -121,6 +123,12 @@ def start_origin(body, log, cert=None):
     return origin, int(origin.stdout.readline())
 
 
+def full_disk(size):
+    # Writes past `size` bytes fail (EFBIG), as on a full disk.
+    signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
+
+
 def closed_port():
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
@@ -150,7 +158,8 @@ def run_case(case, cli, work, data, lines, ca, urls, log):
         if case.get("cacert"):
             command += ["--cacert", ca]
         env = dict(os.environ, ORBIVANE_STALL_SECONDS="9" if interrupt else "1")
-        run = subprocess.Popen(command, cwd=folder, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        run = subprocess.Popen(command, cwd=folder, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                               preexec_fn=(lambda: full_disk(case["fsize"])) if "fsize" in case else None)
         try:
             if interrupt:
                 time.sleep(1.5)
