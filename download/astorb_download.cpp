@@ -62,9 +62,13 @@ class Transfer final : public HttpSink {
     while ((n = file_.Read(block->bytes, ReadBlock::kSize, err)) > 0 &&
            check_.Feed(block->bytes, static_cast<std::size_t>(n))) {
       offset_ += n;
+      // A long part takes a while; Cancel still ends it at once, and the part stays.
+      if ((cancelled_ = cancel_ != nullptr && cancel_->load())) return;
     }
     if (n != 0 || offset_ == 0 || file_.SeekToEnd() != 0) StartOver();
   }
+
+  bool cancelled() const { return cancelled_; }
 
   HttpRequest Request(const std::optional<std::int64_t>& targetTime) const {
     HttpRequest request{options_.url, {}, options_.caFile};
@@ -289,7 +293,8 @@ DownloadResult DownloadAstorb(const DownloadOptions& options, HttpTransport& tra
       RemoveFile(transfer.part());
     }
     transfer.Begin();
-    const TransportResult sent = transport.Get(transfer.Request(targetTime), transfer);
+    const TransportResult sent = transfer.cancelled() ? TransportResult{TransportError::kCancelled, {}}
+                                                      : transport.Get(transfer.Request(targetTime), transfer);
     if (transfer.status() == 416 && attempt == 0 && sent.error == TransportError::kNone) continue;
     return transfer.Finish(sent, targetTime);
   }
