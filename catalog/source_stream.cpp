@@ -4,8 +4,6 @@
 #include <cstring>
 
 #include "file_message.h"
-#include "gzip_wrapper.h"
-#include "inflate_backend.h"
 
 namespace orbivane {
 
@@ -18,17 +16,11 @@ bool HasGzipMagic(const char* bytes, std::size_t size) {
 }  // namespace
 
 struct SourceStream::Gzip {
-  enum class Part { kHeader, kData, kTrailer };
-  InflateBackend backend;
-  GzipHeader header;
-  GzipTrailer trailer;
-  Part part = Part::kHeader;
-  bool firstMember = true;
+  GzipMembers members;
   ReadBlock input;
   const unsigned char* next = nullptr;
   std::size_t available = 0;
   bool fileEnded = false;
-  bool finished = false;  // the last member ended where the file ends
 };
 
 SourceStream::SourceStream(OsFile& file) : file_(file) {}
@@ -71,62 +63,17 @@ std::ptrdiff_t SourceStream::Start(char* buffer, std::size_t size) {
   return Inflate(buffer, size);
 }
 
-// The members one after another: each header and trailer read here, the
-// deflate data between them by the backend.
+// The members one after another, the input block refilled whenever they
+// have used it up.
 std::ptrdiff_t SourceStream::Inflate(char* buffer, std::size_t size) {
-  using Part = Gzip::Part;
   Gzip& gz = *gzip_;
   char* out = buffer;
   std::size_t room = size;
-  while (room > 0 && !gz.finished && damage_ == Damage::kNone) {
+  while (room > 0 && !gz.members.finished() && gz.members.damage() == GzipMembers::Damage::kNone) {
     if (gz.available == 0 && !gz.fileEnded && !Refill()) break;
-    if (gz.part == Part::kHeader) {
-      if (gz.available == 0) {
-        // Where a member ended, the file may end.
-        if (gz.header.empty() && !gz.firstMember) {
-          gz.finished = true;
-        } else {
-          damage_ = Damage::kEndsEarly;
-        }
-        continue;
-      }
-      const GzipHeader::Result result = gz.header.Take(gz.next, gz.available);
-      if (result == GzipHeader::Result::kDone) {
-        gz.part = Part::kData;
-      } else if (result != GzipHeader::Result::kMore) {
-        // After a member, whatever follows must be another member.
-        const bool notGzip = result == GzipHeader::Result::kNotGzip;
-        damage_ = notGzip ? Damage::kNotGzip : Damage::kBadData;
-      }
-    } else if (gz.part == Part::kData) {
-      // Called even when the input is used up: the backend may still hold some.
-      const std::size_t availableBefore = gz.available;
-      char* const text = out;
-      const InflateBackend::Step step = gz.backend.Inflate(gz.next, gz.available, out, room);
-      gz.trailer.Count(text, static_cast<std::size_t>(out - text));
-      if (step == InflateBackend::Step::kDataEnd) {
-        unsigned char held[InflateBackend::kMaxReadAhead];
-        const unsigned char* from = held;
-        std::size_t count = gz.backend.TakeReadAhead(held);
-        gz.trailer.Take(from, count);
-        gz.part = Part::kTrailer;
-      } else if (step == InflateBackend::Step::kDamaged) {
-        damage_ = Damage::kBadData;
-      } else if (gz.available == availableBefore && out == text) {
-        damage_ = gz.available == 0 ? Damage::kEndsEarly : Damage::kBadData;
-      }
-    } else if (!gz.trailer.Take(gz.next, gz.available)) {  // the input is used up
-      if (gz.fileEnded) damage_ = Damage::kEndsEarly;
-    } else if (!gz.trailer.Matches()) {
-      damage_ = Damage::kBadData;
-    } else {
-      gz.backend.NextMember();
-      gz.header.Restart();
-      gz.trailer.Restart();
-      gz.part = Part::kHeader;
-      gz.firstMember = false;
-    }
+    gz.members.Inflate(gz.next, gz.available, gz.fileEnded, out, room);
   }
+  damage_ = gz.members.damage();
   const std::size_t produced = size - room;
   if (produced > 0) return static_cast<std::ptrdiff_t>(produced);
   return error_ != 0 || damage_ != Damage::kNone ? -1 : 0;

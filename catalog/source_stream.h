@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "gzip_members.h"
 #include "os_file.h"
 
 namespace orbivane {
@@ -49,7 +50,7 @@ class SourceStream {
   std::string FailureMessage(const std::string& path, std::int64_t line) const;
 
  private:
-  enum class Damage { kNone, kBadData, kEndsEarly, kNotGzip };
+  using Damage = GzipMembers::Damage;
   struct Gzip;
 
   std::ptrdiff_t Start(char* buffer, std::size_t size);

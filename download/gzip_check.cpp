@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "astorb_record.h"
-#include "inflate_backend.h"
+#include "gzip_members.h"
 
 namespace orbivane {
 
@@ -19,9 +19,8 @@ GzipCheck::GzipCheck() : block_(std::make_unique<char[]>(kBlockSize)) { Reset();
 GzipCheck::~GzipCheck() = default;
 
 void GzipCheck::Reset() {
-  backend_ = std::make_unique<InflateBackend>();
-  magicSeen_ = 0;
-  memberEnded_ = false;
+  members_ = std::make_unique<GzipMembers>();
+  started_ = false;
   firstLine_.clear();
   firstLineDone_ = false;
   lines_ = 0;
@@ -35,33 +34,40 @@ bool GzipCheck::Fail(const char* why) {
 
 bool GzipCheck::Feed(const char* data, std::size_t size) {
   if (!problem_.empty()) return false;
-  // The magic may come split over two calls; the inflater reads it again itself.
-  for (std::size_t i = 0; magicSeen_ < 2 && i < size; ++i) magic_[magicSeen_++] = static_cast<unsigned char>(data[i]);
-  if (magicSeen_ >= 1 && magic_[0] != 0x1f) {
-    return Fail(magic_[0] == '<' ? "it is an HTML page, not gzip data" : "it is not gzip data");
+  // An error page says more than "not gzip"; the magic may come split over two calls.
+  if (!started_ && size > 0) {
+    started_ = true;
+    if (data[0] == '<') return Fail("it is an HTML page, not gzip data");
   }
-  if (magicSeen_ == 2 && magic_[1] != 0x8b) return Fail("it is not gzip data");
   const auto* in = reinterpret_cast<const unsigned char*>(data);
   std::size_t available = size;
-  std::size_t room = kBlockSize;
+  std::size_t room = 0;
   // Also when the input is used up: a full block may leave output inside the inflater.
   while (available > 0 || room == 0) {
-    if (memberEnded_) {
-      if (available == 0) break;
-      backend_->NextMember();  // whatever follows a member must be another member
-      memberEnded_ = false;
-    }
     char* out = block_.get();
     room = kBlockSize;
-    const std::size_t availableBefore = available;
-    const InflateBackend::Step step = backend_->Inflate(in, available, out, room);
+    members_->Inflate(in, available, false, out, room);
     Take(block_.get(), kBlockSize - room);
     if (!problem_.empty()) return false;
-    const bool stuck = available > 0 && available == availableBefore && room == kBlockSize;
-    if (step == InflateBackend::Step::kDamaged || stuck) return Fail("the compressed data is damaged");
-    memberEnded_ = step == InflateBackend::Step::kMemberEnd;
+    if (members_->damage() != GzipMembers::Damage::kNone) return Judge();
   }
   return true;
+}
+
+// The members' verdict, in the words of the source reader's refusals.
+bool GzipCheck::Judge() {
+  switch (members_->damage()) {
+    case GzipMembers::Damage::kNone:
+      return true;
+    case GzipMembers::Damage::kEndsEarly:
+      return Fail("the compressed data ends too soon");
+    case GzipMembers::Damage::kNotGzip:
+      return Fail(members_->betweenMembers() ? "data that is not gzip follows the compressed data"
+                                             : "it is not gzip data");
+    case GzipMembers::Damage::kBadData:
+      break;
+  }
+  return Fail("the compressed data is damaged");
 }
 
 void GzipCheck::Take(const char* text, std::size_t size) {
@@ -82,8 +88,19 @@ void GzipCheck::Take(const char* text, std::size_t size) {
 
 bool GzipCheck::Finish() {
   if (!problem_.empty()) return false;
-  if (magicSeen_ == 0) return Fail("the file is empty");
-  if (!memberEnded_) return Fail("the compressed data ends too soon");
+  if (!started_) return Fail("the file is empty");
+  std::size_t available = 0;
+  const unsigned char* in = nullptr;
+  std::size_t room = 0;
+  // The rest the inflater holds, then the verdict on where the body ends.
+  while (!members_->finished() && members_->damage() == GzipMembers::Damage::kNone) {
+    char* out = block_.get();
+    room = kBlockSize;
+    members_->Inflate(in, available, true, out, room);
+    Take(block_.get(), kBlockSize - room);
+    if (!problem_.empty()) return false;
+  }
+  if (!Judge()) return false;
   if (lines_ == 0) return Fail("it holds no line");
   return true;
 }

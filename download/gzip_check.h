@@ -2,7 +2,7 @@
 // second pass over the file: a complete gzip stream (members one after
 // another, each with its CRC and length right, nothing else after them, as
 // the source reader reads it), at least one line, and a first line that reads
-// as an ASTORB line. It inflates through the source reader's deflate library
+// as an ASTORB line. It reads the members as the source reader does (gzip_members.h)
 // and keeps only one output block.
 #pragma once
 
@@ -13,7 +13,7 @@
 
 namespace orbivane {
 
-class InflateBackend;
+class GzipMembers;
 
 class GzipCheck {
  public:
@@ -38,11 +38,11 @@ class GzipCheck {
   bool Fail(const char* why);
   void Take(const char* text, std::size_t size);
 
-  std::unique_ptr<InflateBackend> backend_;
+  bool Judge();
+
+  std::unique_ptr<GzipMembers> members_;
   std::unique_ptr<char[]> block_;
-  unsigned char magic_[2] = {};
-  std::size_t magicSeen_ = 0;
-  bool memberEnded_ = false;
+  bool started_ = false;
   std::string firstLine_;
   bool firstLineDone_ = false;
   std::int64_t lines_ = 0;
