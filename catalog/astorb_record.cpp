@@ -74,6 +74,12 @@ const AstorbColumns& ColumnsOf(std::string_view line) {
   return line.size() == kCurrentLineLength ? kCurrentColumns : kOlderColumns;
 }
 
+bool IsAstorbLine(std::string_view line) {
+  const AstorbColumns& columns = ColumnsOf(line);
+  return IsDigit(At(line, columns.numberOffset + columns.numberLength - 1)) &&
+         At(line, columns.numberOffset + columns.numberLength) == ' ' && HasEpochAt(line, columns.yearOffset);
+}
+
 std::string NameOf(std::string_view line, const AstorbColumns& columns) {
   std::string name;
   for (int offset = columns.nameOffset; offset < columns.nameOffset + kNameColumns; ++offset) {

@@ -33,6 +33,11 @@ extern const AstorbColumns kCurrentColumns;
 // is today's and any other the older one.
 const AstorbColumns& ColumnsOf(std::string_view line);
 
+// Whether a line reads as an ASTORB line of either layout: a number that ends
+// where the layout's number ends and an epoch of eight digits in its place.
+// The downloader refuses a file whose first line does not.
+bool IsAstorbLine(std::string_view line);
+
 // The catalog's name column: the name up to its first pair of blanks, trailing
 // white space removed.
 std::string NameOf(std::string_view line, const AstorbColumns& columns);

@@ -17,6 +17,7 @@ const std::map<std::string, std::set<std::string>>& Commands() {
       {"count", {"--source"}},
       {"history", {"--workdir"}},
       {"clear-history", {"--workdir"}},
+      {"fetch", {"--url", "--output", "--cacert"}},
   };
   return commands;
 }
@@ -37,6 +38,7 @@ const std::map<std::string, std::set<std::string>>& NonEmpty() {
       {"count", {"--source"}},
       {"history", {"--workdir"}},
       {"clear-history", {"--workdir"}},
+      {"fetch", {"--url", "--output", "--cacert"}},
   };
   return nonEmpty;
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "web_addresses.h"
+
 namespace orbivane {
 
 inline constexpr const char* kUsage =
@@ -14,6 +16,7 @@ inline constexpr const char* kUsage =
     "  orbivane-cli count --source FILE\n"
     "  orbivane-cli history [--workdir DIR]\n"
     "  orbivane-cli clear-history [--workdir DIR]\n"
+    "  orbivane-cli fetch [--url URL] [--output FILE] [--cacert FILE]\n"
     "  orbivane-cli --help | --version\n"
     "\n"
     "convert        writes the asteroids that the filter selects (by line number of\n"
@@ -23,11 +26,18 @@ inline constexpr const char* kUsage =
     "history        prints the recorded runs, newest first: date/time, catalog file,\n"
     "               filter and number of asteroids, separated by tabs\n"
     "clear-history  deletes DIR/history\n"
+    "fetch          downloads the newest astorb.dat.gz from URL (default\n"
+    "               " ORBIVANE_ASTORB_DOWNLOAD_URL ")\n"
+    "               into FILE (default astorb.dat.gz), by way of FILE.part: resumes\n"
+    "               a cut download, asks only for a file newer than FILE, and replaces\n"
+    "               FILE only with a whole gzip file whose first line is an ASTORB line.\n"
+    "               --cacert trusts the certificates of a PEM file instead of the\n"
+    "               system's (for a test server of your own)\n"
     "\n"
     "DIR defaults to the current directory.\n";
 
 struct CommandLine {
-  std::string command;  // convert, count, history, clear-history, --help, --version
+  std::string command;  // convert, count, history, clear-history, fetch, --help, --version
   std::map<std::string, std::string> options;  // "--source" -> value
 
   std::optional<std::string> Option(const std::string& name) const {

@@ -43,6 +43,10 @@ void ConsoleServices::Draw(const std::string& line) {
   drawn_ = true;
 }
 
+void ConsoleServices::ShowProgressLine(const std::string& text) {
+  if (DueForRedraw()) Draw(text);
+}
+
 void ConsoleServices::ShowTotal(const std::string& text) {
   if (DueForRedraw()) Draw("Counting lines: " + text);
 }

@@ -23,6 +23,8 @@ class ConsoleServices final : public WindowServices {
   const std::vector<Row>& rows() const { return rows_; }
   // Clears a progress line from the terminal before other output.
   void EndProgress();
+  // A progress line of any other work, redrawn at most ten times a second.
+  void ShowProgressLine(const std::string& text);
 
   void PullTexts() override {}
   void PushTexts() override {}

@@ -1,10 +1,14 @@
 // orbivane-cli: the catalog work of the desktop window, from a shell.
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "astorb_download.h"
 #include "catalog.h"
 #include "command_line.h"
 #include "console_services.h"
@@ -128,6 +132,40 @@ int ClearHistory(const CommandLine& line) {
   return kExitOk;
 }
 
+// Ctrl+C ends a download as Cancel does: the part file stays for a resume.
+std::atomic<bool> fetchCancelled{false};
+extern "C" void CancelFetch(int) { fetchCancelled = true; }
+
+class FetchProgress final : public DownloadObserver {
+ public:
+  explicit FetchProgress(ConsoleServices& console) : console_(console) {}
+  void OnProgress(const DownloadProgress& progress) override {
+    console_.ShowProgressLine("Downloading " + ProgressText(progress));
+  }
+
+ private:
+  ConsoleServices& console_;
+};
+
+int Fetch(const CommandLine& line) {
+  DownloadOptions options;
+  options.url = line.Option("--url").value_or(kAstorbDownloadUrl);
+  options.target = line.Option("--output").value_or("astorb.dat.gz");
+  options.caFile = line.Option("--cacert").value_or("");
+  // For tests that stall on purpose.
+  if (const char* stall = std::getenv("ORBIVANE_STALL_SECONDS")) options.stallSeconds = std::atoi(stall);
+  std::signal(SIGINT, CancelFetch);
+  std::signal(SIGTERM, CancelFetch);
+  ConsoleServices console;
+  FetchProgress progress(console);
+  const auto transport = MakeHttpTransport();
+  const DownloadResult result = DownloadAstorb(options, *transport, &progress, &fetchCancelled);
+  console.EndProgress();
+  const bool ok = result.outcome == DownloadOutcome::kDownloaded || result.outcome == DownloadOutcome::kUnchanged;
+  std::fprintf(ok ? stdout : stderr, "%s\n", result.message.c_str());
+  return ok ? kExitOk : kExitFailure;
+}
+
 int Run(const std::vector<std::string>& args) {
   std::string error;
   const auto line = ParseCommandLine(args, error);
@@ -147,6 +185,7 @@ int Run(const std::vector<std::string>& args) {
   if (line->command == "convert") return Convert(*line);
   if (line->command == "count") return Count(*line);
   if (line->command == "history") return History(*line);
+  if (line->command == "fetch") return Fetch(*line);
   return ClearHistory(*line);
 }
 

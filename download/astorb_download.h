@@ -31,7 +31,7 @@ inline constexpr int kStallSeconds = 60;
 struct DownloadProgress {
   std::int64_t bytes = 0;         // of the whole file, a resumed part included
   std::int64_t total = -1;        // the whole file's size; -1 when not announced
-  double bytesPerSecond = 0;      // over the last seconds of this transfer
+  double bytesPerSecond = 0;      // this transfer's average so far
 };
 
 // Called on the downloading thread (a window marshals to its own).
@@ -74,6 +74,10 @@ struct DownloadResult {
 // download with kCancelled and keeps the part file for a resume.
 DownloadResult DownloadAstorb(const DownloadOptions& options, HttpTransport& transport,
                               DownloadObserver* observer, const std::atomic<bool>* cancel);
+
+// "41.6 of 104.2 MB, 5.3 MB/s" ("41.6 MB, 5.3 MB/s" without a total), as the
+// window's dialog and the CLI's progress line show it.
+std::string ProgressText(const DownloadProgress& progress);
 
 // "1,431,112": the figures of the messages.
 std::string GroupedNumber(std::int64_t n);

@@ -1,5 +1,6 @@
 // The web pages the program opens, and the ASTORB download address that the
-// Help text names. Change them here only.
+// Help text names and the downloader fetches. Change them here only. No wx
+// header: the window, the downloader and orbivane-cli all read this.
 #pragma once
 
 namespace orbivane {
@@ -12,5 +13,6 @@ inline constexpr const char* kAstorbDocumentationUrl = "https://asteroid.lowell.
 // The compressed catalog itself, which the Help text names. Browsers no
 // longer open ftp:// addresses; the same host serves the file over HTTPS.
 #define ORBIVANE_ASTORB_DOWNLOAD_URL "https://ftp.lowell.edu/pub/elgb/astorb.dat.gz"
+inline constexpr const char* kAstorbDownloadUrl = ORBIVANE_ASTORB_DOWNLOAD_URL;
 
 }  // namespace orbivane
