@@ -58,7 +58,7 @@ std::optional<std::int64_t> ParseHttpDate(const std::string& text) {
   char weekday[4], month[4], zone[4];
   unsigned day, year, hour, minute, second;
   int used = 0;
-  if (std::sscanf(text.c_str(), "%3s %2u %3s %4u %2u:%2u:%2u %3s%n", weekday, &day, month, &year, &hour, &minute,
+  if (std::sscanf(text.c_str(), "%3s, %2u %3s %4u %2u:%2u:%2u %3s%n", weekday, &day, month, &year, &hour, &minute,
                   &second, zone, &used) != 8 ||
       static_cast<std::size_t>(used) != text.size() || std::strcmp(zone, "GMT") != 0) {
     return std::nullopt;

@@ -11,6 +11,8 @@ packages=(
   xvfb xauth                       # a display for the window's tests
   clang libclang-rt-14-dev         # libFuzzer, for the fuzz targets
   libisal-dev zlib1g-dev           # inflaters of compressed sources (ISA-L; zlib, also for the tests)
+  libcurl4-openssl-dev             # the HTTP transport of downloads
+  python3 openssl curl             # the download tests' origin and CA; curl, the download benchmark's baseline
   isal                             # igzip, the benchmark's baseline for compressed sources
   "$@"
 )

@@ -1,0 +1,221 @@
+#!/usr/bin/env python3
+"""The download table: every case runs `orbivane-cli fetch` (or the command
+given with --cli, e.g. "wine orbivane-cli.exe") against the loopback origin
+and compares the message, the target's bytes, the part file and the ranges
+the origin was asked for. --https adds the TLS cases (needs openssl)."""
+import argparse, gzip, os, random, socket, subprocess, sys, tempfile, urllib.parse
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+from http_origin import LAST_MODIFIED as LM  # noqa: E402
+
+DL = "Downloaded astorb.dat.gz: {size} bytes, {lines} lines"
+NO = 'Cannot download "{url}": '
+OLD = b"an older astorb.dat.gz\n"
+RESUMES = "; the next download resumes there"
+
+# name, steps [(url, exit code, message)], then what is checked afterwards: target ("new", "old" or None),
+# part (its size; None for none) and the Range header of each request ("-" for none; None: not checked).
+# Set-up: "target0" (old or new, with its modification time "tmtime", a day before Last-Modified unless given),
+# "part0" (size or "all", modification time).
+CASES = [
+    dict(name="whole file, Last-Modified as its time", steps=[("{http}/astorb.dat.gz", 0, DL)], target="new",
+         ranges=["-"], mtime=LM),
+    dict(name="304 leaves the newest as it is", target0="new", tmtime=LM,
+         steps=[("{http}/astorb.dat.gz", 0, "astorb.dat.gz is already the newest, of 2026-12-06")], target="new",
+         ranges=["-"]),
+    dict(name="an older target is replaced", target0="old", tmtime=LM - 86400,
+         steps=[("{http}/astorb.dat.gz", 0, DL)], target="new", mtime=LM),
+    dict(name="no Last-Modified: whole every time", target0="new", tmtime=LM,
+         steps=[("{http}/nolm/astorb.dat.gz", 0, DL)], target="new"),
+    dict(name="cut, then resumed", target0="old",
+         steps=[("{http}/cut/5000/astorb.dat.gz", 1, NO + "the connection broke after 5,000 bytes" + RESUMES),
+                ("{http}/astorb.dat.gz", 0, DL)], target="new", ranges=["-", "bytes=5000-"]),
+    dict(name="cut twice, resumed twice",
+         steps=[("{http}/cut/5000/astorb.dat.gz", 1, NO + "the connection broke after 5,000 bytes" + RESUMES),
+                ("{http}/cut/9000/astorb.dat.gz", 1, NO + "the connection broke after 14,000 bytes" + RESUMES),
+                ("{http}/astorb.dat.gz", 0, DL)], target="new", ranges=["-", "bytes=5000-", "bytes=14000-"]),
+    dict(name="cut part kept, the server ignores Range",
+         steps=[("{http}/cut/5000/astorb.dat.gz", 1, NO + "the connection broke after 5,000 bytes" + RESUMES),
+                ("{http}/norange/astorb.dat.gz", 0, DL)], target="new", ranges=["-", "bytes=5000-"]),
+    dict(name="cut without Last-Modified keeps nothing", target0="old",
+         steps=[("{http}/nolm/cut/5000/astorb.dat.gz", 1, NO + "the connection broke after 5,000 bytes")],
+         target="old", part=None),
+    dict(name="part of an older file: If-Range gets the whole", part0=(5000, LM - 86400),
+         steps=[("{http}/astorb.dat.gz", 0, DL)], target="new", ranges=["bytes=5000-"]),
+    dict(name="part as long as the file: 416 starts over", part0=("all", LM),
+         steps=[("{http}/astorb.dat.gz", 0, DL)], target="new", ranges=["bytes={size}-", "-"]),
+    dict(name="stall keeps the part", target0="old",
+         steps=[("{http}/stall/5000/astorb.dat.gz", 1, NO + "no data for 1 s, after 5,000 bytes" + RESUMES)],
+         target="old", part=5000),
+    dict(name="404", target0="old", steps=[("{http}/status/404", 1, NO + "404 Not Found")], target="old"),
+    dict(name="500 keeps the part", part0=(5000, LM),
+         steps=[("{http}/status/500", 1, NO + "500 Internal Server Error")], part=5000),
+    dict(name="5 redirects followed", steps=[("{http}/redirect/5/astorb.dat.gz", 0, DL)], target="new"),
+    dict(name="6 redirects refused", target0="old",
+         steps=[("{http}/redirect/6/astorb.dat.gz", 1, NO + "more than 5 redirects")], target="old"),
+    dict(name="HTML page with 200", target0="old",
+         steps=[("{http}/html", 1, NO + "it is an HTML page, not gzip data")], target="old"),
+    dict(name="damaged gzip", target0="old",
+         steps=[("{http}/damaged", 1, NO + "the compressed data is damaged")], target="old"),
+    dict(name="gzip cut short, sent whole", target0="old",
+         steps=[("{http}/truncated", 1, NO + "the compressed data ends too soon")], target="old"),
+    dict(name="first line not an ASTORB line", target0="old",
+         steps=[("{http}/notastorb", 1, NO + "its first line is not an ASTORB line")], target="old"),
+    dict(name="body longer than announced", steps=[("{http}/longer/astorb.dat.gz", 0, DL)], target="new"),
+    dict(name="connection refused", target0="old",
+         steps=[("http://127.0.0.1:{closed}/astorb.dat.gz", 1,
+                 NO + "the connection was refused, or the host cannot be reached")], target="old"),
+    dict(name="not an http address",
+         steps=[("ftp://127.0.0.1/astorb.dat.gz", 1, NO + "only http:// and https:// addresses can be downloaded")]),
+    dict(name="a folder that is not there", posix=True, output="missing/astorb.dat.gz",
+         steps=[("{http}/astorb.dat.gz", 1,
+                 'Cannot create part file "missing/astorb.dat.gz.part": No such file or directory')]),
+    dict(name="https, trusted", https=True, cacert=True, steps=[("{https}/astorb.dat.gz", 0, DL)], target="new"),
+    dict(name="https, untrusted certificate", https=True, target0="old",
+         steps=[("{https}/astorb.dat.gz", 1, NO + "the secure connection failed (...")], target="old"),
+    dict(name="https, name mismatch", https=True, cacert=True, target0="old",
+         steps=[("https://localhost:{httpsport}/astorb.dat.gz", 1, NO + "the secure connection failed (...")],
+         target="old"),
+    dict(name="https redirect to http refused", https=True, cacert=True, target0="old",
+         steps=[("{https}/to?url={http_q}", 1, NO + "a redirect from https to http was refused")], target="old"),
+    dict(name="http to https to http refused", https=True, cacert=True, target0="old",
+         steps=[("{http}/to?url={https_to_http_q}", 1, NO + "a redirect from https to http was refused")],
+         target="old"),
+]
+
+
+def served_file(path):
+    # Two members: the sample's lines, then lines that do not compress away.
+    with open(os.path.join(HERE, "data", "astorb-current-sample.dat"), "rb") as f:
+        first = f.read()
+    rnd = random.Random(17)
+    rest = b"".join(rnd.randbytes(40).hex().encode() + b"\n" for _ in range(4000))
+    data = gzip.compress(first, mtime=0) + gzip.compress(rest, mtime=0)
+    with open(path, "wb") as f:
+        f.write(data)
+    return data, first.count(b"\n") + rest.count(b"\n")
+
+
+def make_certificates(folder):
+    # A throw-away CA and a server certificate for 127.0.0.1 signed by it.
+    def run(*args):
+        subprocess.run(["openssl", *args], cwd=folder, check=True, capture_output=True)
+    run("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", "ca.key", "-out", "ca.pem", "-days", "2",
+        "-subj", "/CN=Orbivane test CA")
+    run("req", "-newkey", "rsa:2048", "-nodes", "-keyout", "server.key", "-out", "server.csr",
+        "-subj", "/CN=127.0.0.1")
+    with open(os.path.join(folder, "san.ext"), "w") as f:
+        f.write("subjectAltName=IP:127.0.0.1\n")
+    run("x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key", "-CAcreateserial",
+        "-out", "server.pem", "-days", "2", "-extfile", "san.ext")
+    with open(os.path.join(folder, "server.pem"), "a") as pem, open(os.path.join(folder, "server.key")) as key:
+        pem.write(key.read())
+    return os.path.join(folder, "ca.pem"), os.path.join(folder, "server.pem")
+
+
+def start_origin(body, log, cert=None):
+    args = [sys.executable, os.path.join(HERE, "http_origin.py"), "--file", body, "--log", log, "--seconds", "240"]
+    origin = subprocess.Popen(args + (["--cert", cert] if cert else []), stdout=subprocess.PIPE, text=True)
+    return origin, int(origin.stdout.readline())
+
+
+def closed_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def run_case(case, cli, work, data, lines, ca, urls, log):
+    folder = tempfile.mkdtemp(prefix="case-", dir=work)
+    target = os.path.join(folder, "astorb.dat.gz")
+    if case.get("target0"):
+        with open(target, "wb") as f:
+            f.write(OLD if case["target0"] == "old" else data)
+        mtime = case.get("tmtime", LM - 86400)
+        os.utime(target, (mtime, mtime))
+    if case.get("part0"):
+        size, mtime = case["part0"]
+        with open(target + ".part", "wb") as f:
+            f.write(data if size == "all" else data[:size])
+        os.utime(target + ".part", (mtime, mtime))
+    open(log, "w").close()
+    fields = dict(urls, size=f"{len(data):,}", lines=f"{lines:,}")
+    problems = []
+    for url, code, message in case["steps"]:
+        url = url.format(**fields)
+        expected = message.format(url=url, **fields)
+        command = cli + ["fetch", "--url", url, "--output", case.get("output", "astorb.dat.gz")]
+        if case.get("cacert"):
+            command += ["--cacert", ca]
+        env = dict(os.environ, ORBIVANE_STALL_SECONDS="1")
+        got = subprocess.run(command, cwd=folder, env=env, capture_output=True, text=True, timeout=60)
+        text = (got.stdout + got.stderr).strip()
+        matches = text.startswith(expected[:-3]) if expected.endswith("...") else text == expected
+        if got.returncode != code or not matches:
+            problems.append(f"{url}\n  Expected: exit {code}, {expected}\n  Got:      exit {got.returncode}, {text}")
+    bytes_of = {"new": data, "old": OLD, None: None}
+    have = open(target, "rb").read() if os.path.exists(target) else None
+    if "target" in case and have != bytes_of[case["target"]]:
+        problems.append(f"target: expected {case['target']}, got {len(have) if have else 'none'} bytes")
+    if "mtime" in case and int(os.stat(target).st_mtime) != case["mtime"]:
+        problems.append(f"target time: expected {case['mtime']}, got {int(os.stat(target).st_mtime)}")
+    part = target + ".part"
+    have = open(part, "rb").read() if os.path.exists(part) else None
+    want = case.get("part")
+    if have != (None if want is None else data[:want]):
+        problems.append(f"part: expected {want}, got {None if have is None else len(have)} bytes")
+    if "ranges" in case:
+        got = [line.split(" range=")[1].split()[0] for line in open(log) if "/astorb.dat.gz" in line]
+        want = [r.format(size=len(data)) for r in case["ranges"]]
+        if got != want:
+            problems.append(f"ranges asked: expected {want}, got {got}")
+    return problems
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--cli", nargs="+", required=True, help="the command that runs orbivane-cli")
+    ap.add_argument("--https", action="store_true", help="also the TLS cases")
+    ap.add_argument("--no-posix", action="store_true", help="leave out the cases with POSIX messages")
+    ap.add_argument("-k", help="only the cases whose name holds this")
+    args = ap.parse_args()
+    work = tempfile.mkdtemp(prefix="fetch-table-")
+    body, log = os.path.join(work, "served.gz"), os.path.join(work, "requests.log")
+    data, lines = served_file(body)
+    origins = []
+    try:
+        origin, port = start_origin(body, log)
+        origins.append(origin)
+        http = f"http://127.0.0.1:{port}"
+        urls = dict(http=http, closed=closed_port(), http_q=urllib.parse.quote(http + "/astorb.dat.gz"))
+        ca = None
+        if args.https:
+            ca, cert = make_certificates(work)
+            origin, sport = start_origin(body, log, cert)
+            origins.append(origin)
+            https = f"https://127.0.0.1:{sport}"
+            inner = https + "/to?url=" + urls["http_q"]
+            urls.update(https=https, httpsport=sport, https_to_http_q=urllib.parse.quote(inner))
+        passed = failed = 0
+        for case in CASES:
+            if (case.get("https") and not args.https) or (case.get("posix") and args.no_posix):
+                continue
+            if args.k and args.k not in case["name"]:
+                continue
+            problems = run_case(case, args.cli, work, data, lines, ca, urls, log)
+            print(("ok   " if not problems else "FAIL ") + case["name"])
+            for p in problems:
+                print("  " + p)
+            passed += not problems
+            failed += bool(problems)
+        print(f"{passed} passed, {failed} failed")
+        return 1 if failed else 0
+    finally:
+        for origin in origins:
+            origin.terminate()
+            origin.wait(timeout=10)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,127 @@
+#!/usr/bin/env python3
+"""A loopback origin for the download tests: serves one gzip file on a free
+port of 127.0.0.1 and prints the port on stdout. The path picks how it
+misbehaves (see Handler.do_GET); every request is logged as one line to
+--log. It ends by itself after --seconds."""
+import argparse, email.utils, gzip, http.server, os, ssl, sys, threading, time, urllib.parse
+
+LAST_MODIFIED = 1796551200  # Sun, 06 Dec 2026 10:00:00 GMT
+HTML = b"<!DOCTYPE html><html><body>The file has moved.</body></html>\n"
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, *args):
+        pass
+
+    def log(self, status, sent):
+        h = self.headers
+        with open(self.server.log, "a") as f:
+            f.write(f"{self.path} range={h.get('Range', '-')} if-range={h.get('If-Range', '-')} "
+                    f"ims={h.get('If-Modified-Since', '-')} -> {status} {sent}\n")
+
+    def reply(self, status, body=b"", headers=(), send=None, stall=False):
+        self.send_response(status)
+        for name, value in headers:
+            self.send_header(name, value)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        data = body if send is None else body[:send]
+        try:
+            self.wfile.write(data)
+            self.wfile.flush()
+            if stall:
+                time.sleep(30)
+        except OSError:
+            pass
+        self.log(status, len(data))
+        if send is not None:
+            self.close_connection = True
+
+    def do_GET(self):
+        # /[nolm/][norange/][cut/N/|stall/N/|longer/]astorb.dat.gz, /status/N, /redirect/N/..., /to?url=U,
+        # /html, /damaged, /truncated, /notastorb
+        parts = urllib.parse.urlsplit(self.path)
+        words = parts.path.strip("/").split("/")
+        body, lm = self.server.body, LAST_MODIFIED
+        if words[0] == "status":
+            return self.reply(int(words[1]), HTML, [("Content-Type", "text/html")])
+        if words[0] == "redirect":
+            n = int(words[1])
+            rest = "/".join(words[2:])
+            target = f"/redirect/{n - 1}/{rest}" if n > 1 else "/" + rest
+            return self.reply(302, b"", [("Location", target)])
+        if words[0] == "to":
+            return self.reply(302, b"", [("Location", urllib.parse.parse_qs(parts.query)["url"][0])])
+        if words[0] == "html":
+            return self.reply(200, HTML, [("Content-Type", "text/html"), ("Last-Modified", self.date(lm))])
+        variants = {"damaged": self.server.damaged, "truncated": body[:len(body) - 9],
+                    "notastorb": gzip.compress(b"Not an orbit\n", mtime=0)}
+        body = variants.get(words[0], body)
+        flags = set(words)
+        headers = [("Content-Type", "application/gzip"), ("Accept-Ranges", "bytes")]
+        if "nolm" not in flags:
+            headers.append(("Last-Modified", self.date(lm)))
+            ims = self.headers.get("If-Modified-Since")
+            if ims and email.utils.parsedate_to_datetime(ims).timestamp() >= lm:
+                return self.reply(304, b"", headers)
+        status, whole = 200, len(body)
+        rng = self.headers.get("Range")
+        if rng and "norange" not in flags and self.headers.get("If-Range") in (None, self.date(lm)):
+            start = int(rng.split("=")[1].rstrip("-"))
+            if start >= whole:
+                return self.reply(416, b"", [("Content-Range", f"bytes */{whole}")])
+            status, body = 206, body[start:]
+            headers.append(("Content-Range", f"bytes {start}-{whole - 1}/{whole}"))
+        send = stall = None
+        if "cut" in flags or "stall" in flags:
+            send = int(words[words.index("cut" if "cut" in flags else "stall") + 1])
+            stall = "stall" in flags
+        if "longer" in flags:
+            return self.longer(status, body, headers)
+        self.reply(status, body, headers, send=send, stall=stall)
+
+    def longer(self, status, body, headers):
+        # Announces the body, then sends more than it announced.
+        self.send_response(status)
+        for name, value in headers:
+            self.send_header(name, value)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body + b"\0" * 4096)
+        self.close_connection = True
+        self.log(status, len(body) + 4096)
+
+    @staticmethod
+    def date(seconds):
+        return email.utils.formatdate(seconds, usegmt=True)
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--file", required=True, help="the gzip file to serve")
+    ap.add_argument("--log", default=os.devnull)
+    ap.add_argument("--cert", help="PEM certificate and key: serve HTTPS")
+    ap.add_argument("--seconds", type=float, default=300, help="ends by itself after this long")
+    args = ap.parse_args()
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+    server.handle_error = lambda request, address: None  # a client that hangs up is no news
+    server.daemon_threads = True
+    with open(args.file, "rb") as f:
+        server.body = f.read()
+    damaged = bytearray(server.body)
+    damaged[len(damaged) // 2] ^= 0xFF
+    server.damaged = bytes(damaged)
+    server.log = args.log
+    if args.cert:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(args.cert)
+        server.socket = context.wrap_socket(server.socket, server_side=True)
+    threading.Timer(args.seconds, os._exit, [0]).start()
+    print(server.server_address[1], flush=True)
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()
