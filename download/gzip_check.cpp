@@ -37,8 +37,9 @@ bool GzipCheck::Feed(const char* data, std::size_t size) {
   if (!problem_.empty()) return false;
   // The magic may come split over two calls; the inflater reads it again itself.
   for (std::size_t i = 0; magicSeen_ < 2 && i < size; ++i) magic_[magicSeen_++] = static_cast<unsigned char>(data[i]);
-  if (magicSeen_ >= 1 && magic_[0] != 0x1f) return Fail(magic_[0] == '<' ? "it is an HTML page, not gzip data"
-                                                                         : "it is not gzip data");
+  if (magicSeen_ >= 1 && magic_[0] != 0x1f) {
+    return Fail(magic_[0] == '<' ? "it is an HTML page, not gzip data" : "it is not gzip data");
+  }
   if (magicSeen_ == 2 && magic_[1] != 0x8b) return Fail("it is not gzip data");
   const auto* in = reinterpret_cast<const unsigned char*>(data);
   std::size_t available = size;
@@ -56,11 +57,9 @@ bool GzipCheck::Feed(const char* data, std::size_t size) {
     const InflateBackend::Step step = backend_->Inflate(in, available, out, room);
     Take(block_.get(), kBlockSize - room);
     if (!problem_.empty()) return false;
-    if (step == InflateBackend::Step::kMemberEnd) {
-      memberEnded_ = true;
-    } else if (step == InflateBackend::Step::kDamaged || (available > 0 && available == availableBefore && room == kBlockSize)) {
-      return Fail("the compressed data is damaged");
-    }
+    const bool stuck = available > 0 && available == availableBefore && room == kBlockSize;
+    if (step == InflateBackend::Step::kDamaged || stuck) return Fail("the compressed data is damaged");
+    memberEnded_ = step == InflateBackend::Step::kMemberEnd;
   }
   return true;
 }

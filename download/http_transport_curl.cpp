@@ -133,7 +133,9 @@ class CurlTransport final : public HttpTransport {
     x.easy = curl_easy_init();
     CURLM* multi = curl_multi_init();
     curl_slist* headers = nullptr;
-    for (const auto& [name, value] : request.headers) headers = curl_slist_append(headers, (name + ": " + value).c_str());
+    for (const auto& [name, value] : request.headers) {
+      headers = curl_slist_append(headers, (name + ": " + value).c_str());
+    }
     char detail[CURL_ERROR_SIZE] = "";
     curl_easy_setopt(x.easy, CURLOPT_URL, request.url.c_str());
     curl_easy_setopt(x.easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -146,6 +148,7 @@ class CurlTransport final : public HttpTransport {
     curl_easy_setopt(x.easy, CURLOPT_SSL_VERIFYHOST, 2L);
     if (!request.caFile.empty()) curl_easy_setopt(x.easy, CURLOPT_CAINFO, request.caFile.c_str());
     curl_easy_setopt(x.easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(x.easy, CURLOPT_BUFFERSIZE, 512L * 1024);  // fewer, larger pieces for the check
     curl_easy_setopt(x.easy, CURLOPT_USERAGENT, "Orbivane/1.0.0.1");
     curl_easy_setopt(x.easy, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(x.easy, CURLOPT_ERRORBUFFER, detail);

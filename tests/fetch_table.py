@@ -3,7 +3,7 @@
 given with --cli, e.g. "wine orbivane-cli.exe") against the loopback origin
 and compares the message, the target's bytes, the part file and the ranges
 the origin was asked for. --https adds the TLS cases (needs openssl)."""
-import argparse, gzip, os, random, socket, subprocess, sys, tempfile, urllib.parse
+import argparse, gzip, os, random, signal, socket, subprocess, sys, tempfile, time, urllib.parse
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
@@ -14,7 +14,7 @@ NO = 'Cannot download "{url}": '
 OLD = b"an older astorb.dat.gz\n"
 RESUMES = "; the next download resumes there"
 
-# name, steps [(url, exit code, message)], then what is checked afterwards: target ("new", "old" or None),
+# name, steps [(url, exit code, message[, "interrupt": Ctrl+C after 1.5 s])], then what is checked afterwards: target ("new", "old" or None),
 # part (its size; None for none) and the Range header of each request ("-" for none; None: not checked).
 # Set-up: "target0" (old or new, with its modification time "tmtime", a day before Last-Modified unless given),
 # "part0" (size or "all", modification time).
@@ -62,6 +62,11 @@ CASES = [
          steps=[("{http}/truncated", 1, NO + "the compressed data ends too soon")], target="old"),
     dict(name="first line not an ASTORB line", target0="old",
          steps=[("{http}/notastorb", 1, NO + "its first line is not an ASTORB line")], target="old"),
+    dict(name="more than 1 GiB announced", target0="old",
+         steps=[("{http}/huge/astorb.dat.gz", 1, NO + "the file is larger than 1 GiB")], target="old"),
+    dict(name="Ctrl+C keeps the part", posix=True, target0="old",
+         steps=[("{http}/stall/5000/astorb.dat.gz", 1,
+                 'The download of "{url}" was cancelled' + RESUMES, "interrupt")], target="old", part=5000),
     dict(name="body longer than announced", steps=[("{http}/longer/astorb.dat.gz", 0, DL)], target="new"),
     dict(name="connection refused", target0="old",
          steps=[("http://127.0.0.1:{closed}/astorb.dat.gz", 1,
@@ -142,14 +147,25 @@ def run_case(case, cli, work, data, lines, ca, urls, log):
     open(log, "w").close()
     fields = dict(urls, size=f"{len(data):,}", lines=f"{lines:,}")
     problems = []
-    for url, code, message in case["steps"]:
+    for url, code, message, *interrupt in case["steps"]:
         url = url.format(**fields)
         expected = message.format(url=url, **fields)
         command = cli + ["fetch", "--url", url, "--output", case.get("output", "astorb.dat.gz")]
         if case.get("cacert"):
             command += ["--cacert", ca]
-        env = dict(os.environ, ORBIVANE_STALL_SECONDS="1")
-        got = subprocess.run(command, cwd=folder, env=env, capture_output=True, text=True, timeout=60)
+        env = dict(os.environ, ORBIVANE_STALL_SECONDS="9" if interrupt else "1")
+        run = subprocess.Popen(command, cwd=folder, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        try:
+            if interrupt:
+                time.sleep(1.5)
+                run.send_signal(signal.SIGINT)
+            # Each step ends within seconds: the origin's stall lasts 30.
+            out, err = run.communicate(timeout=20)
+        except subprocess.TimeoutExpired:
+            run.kill()
+            out, err = run.communicate()
+            err += " (still running after 20 s)"
+        got = subprocess.CompletedProcess(command, run.returncode, out, err)
         text = (got.stdout + got.stderr).strip()
         matches = text.startswith(expected[:-3]) if expected.endswith("...") else text == expected
         if got.returncode != code or not matches:
@@ -158,7 +174,7 @@ def run_case(case, cli, work, data, lines, ca, urls, log):
     have = open(target, "rb").read() if os.path.exists(target) else None
     if "target" in case and have != bytes_of[case["target"]]:
         problems.append(f"target: expected {case['target']}, got {len(have) if have else 'none'} bytes")
-    if "mtime" in case and int(os.stat(target).st_mtime) != case["mtime"]:
+    if "mtime" in case and os.path.exists(target) and int(os.stat(target).st_mtime) != case["mtime"]:
         problems.append(f"target time: expected {case['mtime']}, got {int(os.stat(target).st_mtime)}")
     part = target + ".part"
     have = open(part, "rb").read() if os.path.exists(part) else None

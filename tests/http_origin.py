@@ -21,11 +21,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
             f.write(f"{self.path} range={h.get('Range', '-')} if-range={h.get('If-Range', '-')} "
                     f"ims={h.get('If-Modified-Since', '-')} -> {status} {sent}\n")
 
-    def reply(self, status, body=b"", headers=(), send=None, stall=False):
+    def reply(self, status, body=b"", headers=(), send=None, stall=False, length=None):
         self.send_response(status)
         for name, value in headers:
             self.send_header(name, value)
-        self.send_header("Content-Length", str(len(body)))
+        self.send_header("Content-Length", str(len(body) if length is None else length))
         self.end_headers()
         data = body if send is None else body[:send]
         try:
@@ -40,7 +40,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.close_connection = True
 
     def do_GET(self):
-        # /[nolm/][norange/][cut/N/|stall/N/|longer/]astorb.dat.gz, /status/N, /redirect/N/..., /to?url=U,
+        # /[nolm/][norange/][cut/N/|stall/N/|longer/|huge/]astorb.dat.gz, /status/N, /redirect/N/..., /to?url=U,
         # /html, /damaged, /truncated, /notastorb
         parts = urllib.parse.urlsplit(self.path)
         words = parts.path.strip("/").split("/")
@@ -56,9 +56,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.reply(302, b"", [("Location", urllib.parse.parse_qs(parts.query)["url"][0])])
         if words[0] == "html":
             return self.reply(200, HTML, [("Content-Type", "text/html"), ("Last-Modified", self.date(lm))])
-        variants = {"damaged": self.server.damaged, "truncated": body[:len(body) - 9],
-                    "notastorb": gzip.compress(b"Not an orbit\n", mtime=0)}
-        body = variants.get(words[0], body)
+        if words[0] == "damaged":
+            body = bytearray(body)
+            body[len(body) // 2] ^= 0xFF
+        elif words[0] == "truncated":
+            body = body[:len(body) - 9]
+        elif words[0] == "notastorb":
+            body = gzip.compress(b"Not an orbit\n", mtime=0)
         flags = set(words)
         headers = [("Content-Type", "application/gzip"), ("Accept-Ranges", "bytes")]
         if "nolm" not in flags:
@@ -78,6 +82,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if "cut" in flags or "stall" in flags:
             send = int(words[words.index("cut" if "cut" in flags else "stall") + 1])
             stall = "stall" in flags
+        if "huge" in flags:  # announces one byte more than 1 GiB
+            return self.reply(status, body, headers, send=len(body), length=(1 << 30) + 1)
         if "longer" in flags:
             return self.longer(status, body, headers)
         self.reply(status, body, headers, send=send, stall=stall)
@@ -110,9 +116,6 @@ def main():
     server.daemon_threads = True
     with open(args.file, "rb") as f:
         server.body = f.read()
-    damaged = bytearray(server.body)
-    damaged[len(damaged) // 2] ^= 0xFF
-    server.damaged = bytes(damaged)
     server.log = args.log
     if args.cert:
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
