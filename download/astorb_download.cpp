@@ -122,6 +122,8 @@ class Transfer final : public HttpSink {
       stalled_ = true;
       return false;
     }
+    // Bytes that came just before a pause are shown too.
+    if (lastByte_ > lastReport_ && Clock::now() - lastReport_ >= kProgressEvery) Report();
     return true;
   }
 
@@ -290,6 +292,7 @@ DownloadResult DownloadAstorb(const DownloadOptions& options, HttpTransport& tra
     }
     transfer.Begin();
     const TransportResult sent = transport.Get(transfer.Request(targetTime), transfer);
+    transfer.Report();  // the last figures
     if (transfer.status() == 416 && attempt == 0 && sent.error == TransportError::kNone) continue;
     return transfer.Finish(sent, targetTime);
   }
