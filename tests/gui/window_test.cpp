@@ -91,7 +91,7 @@ int KeyCommand(wxWindow& window, char letter = 0) {
   return wxID_NONE;
 #else
   wxKeyEvent key(wxEVT_KEY_DOWN);
-  key.m_keyCode = letter != 0 ? letter : WXK_F1;
+  key.m_keyCode = letter != 0 ? int{letter} : int{WXK_F1};
   key.m_controlDown = letter != 0;
   return window.GetAcceleratorTable()->GetCommand(key);
 #endif
