@@ -192,7 +192,9 @@ std::string ResponseHeader(HINTERNET request, DWORD which) {
   return Narrow(value);
 }
 
-bool IsRedirect(int status) { return status == 301 || status == 302 || status == 303 || status == 307 || status == 308; }
+bool IsRedirect(int status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
 
 // The address a Location header names, read against the address it came from.
 std::string ResolveLocation(const std::string& base, std::size_t pathStart, const std::string& location) {

@@ -103,6 +103,11 @@ bool RunUntil(const std::function<bool()>& done) {
   while (!done()) {
     if (std::chrono::steady_clock::now() > end) return false;
     wxTheApp->Yield(true);
+#ifdef __WXMSW__
+    // Outside a modal loop, WM_TIMER reaches the toolkit's timers only through a dispatch of its own.
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+#endif
     wxMilliSleep(5);
   }
   return true;
