@@ -20,6 +20,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr auto kProgressEvery = std::chrono::milliseconds(100);
+constexpr std::int64_t kWriteBackEvery = 8 << 20;
 
 bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
@@ -62,9 +63,13 @@ class Transfer final : public HttpSink {
     while ((n = file_.Read(block->bytes, ReadBlock::kSize, err)) > 0 &&
            check_.Feed(block->bytes, static_cast<std::size_t>(n))) {
       offset_ += n;
+      // A long part takes a while; Cancel still ends it at once, and the part stays.
+      if ((cancelled_ = cancel_ != nullptr && cancel_->load())) return;
     }
     if (n != 0 || offset_ == 0 || file_.SeekToEnd() != 0) StartOver();
   }
+
+  bool cancelled() const { return cancelled_; }
 
   HttpRequest Request(const std::optional<std::int64_t>& targetTime) const {
     HttpRequest request{options_.url, {}, options_.caFile};
@@ -110,6 +115,10 @@ class Transfer final : public HttpSink {
     if (offset_ + received_ > kMaxDownloadBytes) return Refuse("the file is larger than 1 GiB");
     if (!check_.Feed(data, size)) return Refuse(check_.problem());
     if (lastByte_ - lastReport_ >= kProgressEvery) Report();
+    // Each 8 MiB crossed, the disk starts on them, so the flush at the end is short.
+    if (received_ / kWriteBackEvery != (received_ - static_cast<std::int64_t>(size)) / kWriteBackEvery) {
+      StartWriteBack(part_);
+    }
     return true;
   }
 
@@ -291,7 +300,8 @@ DownloadResult DownloadAstorb(const DownloadOptions& options, HttpTransport& tra
       RemoveFile(transfer.part());
     }
     transfer.Begin();
-    const TransportResult sent = transport.Get(transfer.Request(targetTime), transfer);
+    const TransportResult sent = transfer.cancelled() ? TransportResult{TransportError::kCancelled, {}}
+                                                      : transport.Get(transfer.Request(targetTime), transfer);
     transfer.Report();  // the last figures
     if (transfer.status() == 416 && attempt == 0 && sent.error == TransportError::kNone) continue;
     return transfer.Finish(sent, targetTime);

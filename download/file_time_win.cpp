@@ -45,4 +45,6 @@ int SetFileModifiedTime(const std::string& path, std::int64_t seconds) {
   return err;
 }
 
+void StartWriteBack(const std::string&) {}
+
 }  // namespace orbivane

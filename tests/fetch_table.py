@@ -3,7 +3,7 @@
 given with --cli, e.g. "wine orbivane-cli.exe") against the loopback origin
 and compares the message, the target's bytes, the part file and the ranges
 the origin was asked for. --https adds the TLS cases (needs openssl)."""
-import argparse, gzip, os, random, signal, socket, subprocess, sys, tempfile, time, urllib.parse
+import argparse, gzip, os, random, resource, signal, socket, subprocess, sys, tempfile, time, urllib.parse
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
@@ -14,10 +14,18 @@ NO = 'Cannot download "{url}": '
 OLD = b"an older astorb.dat.gz\n"
 RESUMES = "; the next download resumes there"
 
-# name, steps [(url, exit code, message[, "interrupt": Ctrl+C after 1.5 s])], then what is checked afterwards: target ("new", "old" or None),
-# part (its size; None for none) and the Range header of each request ("-" for none; None: not checked).
+# name, steps [(url, exit code, message[, "interrupt": Ctrl+C after 1.5 s])], then what is checked afterwards:
+# target ("new", "old" or None), its time "mtime", part (its size; None for none) and "ranges", the Range header
+# of each request of the file ("-" for none; not checked when absent). A message ending in "..." is a prefix.
 # Set-up: "target0" (old or new, with its modification time "tmtime", a day before Last-Modified unless given),
 # "part0" (size or "all", modification time).
+
+
+def refused(name, url, why, **more):
+    """A case whose one download is refused: the old target stays (and no part is left, unless given)."""
+    return dict(name=name, target0="old", steps=[(url, 1, NO + why)], target="old", **more)
+
+
 CASES = [
     dict(name="whole file, Last-Modified as its time", steps=[("{http}/astorb.dat.gz", 0, DL)], target="new",
          ranges=["-"], mtime=LM),
@@ -38,55 +46,45 @@ CASES = [
     dict(name="cut part kept, the server ignores Range",
          steps=[("{http}/cut/5000/astorb.dat.gz", 1, NO + "the connection broke after 5,000 bytes" + RESUMES),
                 ("{http}/norange/astorb.dat.gz", 0, DL)], target="new", ranges=["-", "bytes=5000-"]),
-    dict(name="cut without Last-Modified keeps nothing", target0="old",
-         steps=[("{http}/nolm/cut/5000/astorb.dat.gz", 1, NO + "the connection broke after 5,000 bytes")],
-         target="old", part=None),
+    refused("cut without Last-Modified keeps nothing", "{http}/nolm/cut/5000/astorb.dat.gz",
+            "the connection broke after 5,000 bytes"),
     dict(name="part of an older file: If-Range gets the whole", part0=(5000, LM - 86400),
          steps=[("{http}/astorb.dat.gz", 0, DL)], target="new", ranges=["bytes=5000-"]),
     dict(name="part as long as the file: 416 starts over", part0=("all", LM),
          steps=[("{http}/astorb.dat.gz", 0, DL)], target="new", ranges=["bytes={size}-", "-"]),
-    dict(name="stall keeps the part", target0="old",
-         steps=[("{http}/stall/5000/astorb.dat.gz", 1, NO + "no data for 1 s, after 5,000 bytes" + RESUMES)],
-         target="old", part=5000),
-    dict(name="404", target0="old", steps=[("{http}/status/404", 1, NO + "404 Not Found")], target="old"),
+    refused("stall keeps the part", "{http}/stall/5000/astorb.dat.gz", "no data for 1 s, after 5,000 bytes" + RESUMES,
+            part=5000),
+    refused("404", "{http}/status/404", "404 Not Found"),
     dict(name="500 keeps the part", part0=(5000, LM),
          steps=[("{http}/status/500", 1, NO + "500 Internal Server Error")], part=5000),
     dict(name="5 redirects followed", steps=[("{http}/redirect/5/astorb.dat.gz", 0, DL)], target="new"),
-    dict(name="6 redirects refused", target0="old",
-         steps=[("{http}/redirect/6/astorb.dat.gz", 1, NO + "more than 5 redirects")], target="old"),
-    dict(name="HTML page with 200", target0="old",
-         steps=[("{http}/html", 1, NO + "it is an HTML page, not gzip data")], target="old"),
-    dict(name="damaged gzip", target0="old",
-         steps=[("{http}/damaged", 1, NO + "the compressed data is damaged")], target="old"),
-    dict(name="gzip cut short, sent whole", target0="old",
-         steps=[("{http}/truncated", 1, NO + "the compressed data ends too soon")], target="old"),
-    dict(name="first line not an ASTORB line", target0="old",
-         steps=[("{http}/notastorb", 1, NO + "its first line is not an ASTORB line")], target="old"),
-    dict(name="more than 1 GiB announced", target0="old",
-         steps=[("{http}/huge/astorb.dat.gz", 1, NO + "the file is larger than 1 GiB")], target="old"),
+    refused("6 redirects refused", "{http}/redirect/6/astorb.dat.gz", "more than 5 redirects"),
+    refused("HTML page with 200", "{http}/html", "it is an HTML page, not gzip data"),
+    refused("damaged gzip", "{http}/damaged", "the compressed data is damaged"),
+    refused("gzip cut short, sent whole", "{http}/truncated", "the compressed data ends too soon"),
+    refused("first line not an ASTORB line", "{http}/notastorb", "its first line is not an ASTORB line"),
+    refused("more than 1 GiB announced", "{http}/huge/astorb.dat.gz", "the file is larger than 1 GiB"),
     dict(name="Ctrl+C keeps the part", posix=True, target0="old",
          steps=[("{http}/stall/5000/astorb.dat.gz", 1,
                  'The download of "{url}" was cancelled' + RESUMES, "interrupt")], target="old", part=5000),
     dict(name="body longer than announced", steps=[("{http}/longer/astorb.dat.gz", 0, DL)], target="new"),
-    dict(name="connection refused", target0="old",
-         steps=[("http://127.0.0.1:{closed}/astorb.dat.gz", 1,
-                 NO + "the connection was refused, or the host cannot be reached")], target="old"),
+    refused("connection refused", "http://127.0.0.1:{closed}/astorb.dat.gz",
+            "the connection was refused, or the host cannot be reached"),
     dict(name="not an http address",
          steps=[("ftp://127.0.0.1/astorb.dat.gz", 1, NO + "only http:// and https:// addresses can be downloaded")]),
     dict(name="a folder that is not there", posix=True, output="missing/astorb.dat.gz",
          steps=[("{http}/astorb.dat.gz", 1,
                  'Cannot create part file "missing/astorb.dat.gz.part": No such file or directory')]),
+    dict(name="disk full while writing the part", posix=True, fsize=20000, target0="old", target="old",
+         steps=[("{http}/astorb.dat.gz", 1, 'Cannot write part file "astorb.dat.gz.part": File too large')]),
     dict(name="https, trusted", https=True, cacert=True, steps=[("{https}/astorb.dat.gz", 0, DL)], target="new"),
-    dict(name="https, untrusted certificate", https=True, target0="old",
-         steps=[("{https}/astorb.dat.gz", 1, NO + "the secure connection failed (...")], target="old"),
-    dict(name="https, name mismatch", https=True, cacert=True, target0="old",
-         steps=[("https://localhost:{httpsport}/astorb.dat.gz", 1, NO + "the secure connection failed (...")],
-         target="old"),
-    dict(name="https redirect to http refused", https=True, cacert=True, target0="old",
-         steps=[("{https}/to?url={http_q}", 1, NO + "a redirect from https to http was refused")], target="old"),
-    dict(name="http to https to http refused", https=True, cacert=True, target0="old",
-         steps=[("{http}/to?url={https_to_http_q}", 1, NO + "a redirect from https to http was refused")],
-         target="old"),
+    refused("https, untrusted certificate", "{https}/astorb.dat.gz", "the secure connection failed (...", https=True),
+    refused("https, name mismatch", "https://localhost:{httpsport}/astorb.dat.gz", "the secure connection failed (...",
+            https=True, cacert=True),
+    refused("https redirect to http refused", "{https}/to?url={http_q}", "a redirect from https to http was refused",
+            https=True, cacert=True),
+    refused("http to https to http refused", "{http}/to?url={https_to_http_q}",
+            "a redirect from https to http was refused", https=True, cacert=True),
 ]
 
 
@@ -125,6 +123,12 @@ def start_origin(body, log, cert=None):
     return origin, int(origin.stdout.readline())
 
 
+def full_disk(size):
+    # Writes past `size` bytes fail (EFBIG), as on a full disk.
+    signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
+
+
 def closed_port():
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
@@ -154,7 +158,8 @@ def run_case(case, cli, work, data, lines, ca, urls, log):
         if case.get("cacert"):
             command += ["--cacert", ca]
         env = dict(os.environ, ORBIVANE_STALL_SECONDS="9" if interrupt else "1")
-        run = subprocess.Popen(command, cwd=folder, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        run = subprocess.Popen(command, cwd=folder, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                               preexec_fn=(lambda: full_disk(case["fsize"])) if "fsize" in case else None)
         try:
             if interrupt:
                 time.sleep(1.5)
