@@ -71,15 +71,16 @@ Status CCatalog::CountSourceRecords() {
     return Status::Ok();
   }
   std::int64_t count = 0;
-  const auto show = [this](std::int64_t n) {
-    m_nTotal = static_cast<std::int32_t>(std::min<std::int64_t>(n, INT32_MAX));
-    m_strTotal = std::to_string(m_nTotal) + " ";
-    m_services.ShowTotal(m_strTotal);
-  };
   m_nTotal = 0;
-  Status status = CountLineBreaks(m_strSourcePath, count, show);
-  show(count);
+  Status status = CountLineBreaks(m_strSourcePath, count, [this](std::int64_t n) { SetTotal(n); });
+  SetTotal(count);
   return status;
+}
+
+void CCatalog::SetTotal(std::int64_t lines) {
+  m_nTotal = static_cast<std::int32_t>(std::min<std::int64_t>(lines, INT32_MAX));
+  m_strTotal = std::to_string(m_nTotal) + " ";
+  m_services.ShowTotal(m_strTotal);
 }
 
 }  // namespace orbivane

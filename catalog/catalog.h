@@ -61,6 +61,8 @@ class CCatalog {
   // An unreadable file counts 0 and reports why; a damaged compressed file
   // counts the lines up to the damage and reports where it lies.
   Status CountSourceRecords();
+  // Sets m_nTotal and the Total text to a count of lines and shows it.
+  void SetTotal(std::int64_t lines);
 
   std::string HistoryFilePath() const { return HistoryPath(m_strWorkDir); }
 

@@ -131,6 +131,8 @@ class Transfer final : public HttpSink {
       stalled_ = true;
       return false;
     }
+    // Bytes that came just before a pause are shown too.
+    if (lastByte_ > lastReport_ && Clock::now() - lastReport_ >= kProgressEvery) Report();
     return true;
   }
 
@@ -300,6 +302,7 @@ DownloadResult DownloadAstorb(const DownloadOptions& options, HttpTransport& tra
     transfer.Begin();
     const TransportResult sent = transfer.cancelled() ? TransportResult{TransportError::kCancelled, {}}
                                                       : transport.Get(transfer.Request(targetTime), transfer);
+    transfer.Report();  // the last figures
     if (transfer.status() == 416 && attempt == 0 && sent.error == TransportError::kNone) continue;
     return transfer.Finish(sent, targetTime);
   }

@@ -38,7 +38,8 @@ struct DownloadProgress {
 class DownloadObserver {
  public:
   virtual ~DownloadObserver() = default;
-  // About ten times a second while bytes arrive, and once at the start.
+  // Once at the start, about ten times a second while bytes arrive (also
+  // for the last bytes before a pause), and once at the end of each request.
   virtual void OnProgress(const DownloadProgress& progress) = 0;
 };
 

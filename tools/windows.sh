@@ -212,5 +212,7 @@ TEXT
 
 echo "== Windows tests under Wine (then $zip)"
 ctest --preset windows -j "$jobs"
+echo "== The download table through orbivane-cli.exe (WinHTTP) against a loopback origin on this machine"
+python3 tests/fetch_table.py --no-posix --https --system-trust --cli wine "$build/cli/orbivane-cli.exe"
 mkdir -p dist
 mv "$build/package.zip" "$zip"

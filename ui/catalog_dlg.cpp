@@ -43,7 +43,7 @@ CCatalogDlg::CCatalogDlg(wxWindow* parent)
   CreateControls();
   CreateHistoryColumns();
   SetIcons(m_hIcon);
-  SetUpAboutCommand();
+  SetUpMenuCommands();
   BindCommands();
   m_editSource->SetFocus();
 }
@@ -83,21 +83,25 @@ void CCatalogDlg::BindCommands() {
   }, ID_HELP);
   Bind(
       wxEVT_MENU, [this](wxCommandEvent& event) { OnSysCommand(static_cast<unsigned>(event.GetId())); },
-      IDM_ABOUTBOX, IDM_ABOUTBOX + 0xF);
+      IDM_ABOUTBOX, IDM_DOWNLOAD_ASTORB + 0xF);
 }
 
-void CCatalogDlg::SetUpAboutCommand() {
+void CCatalogDlg::SetUpMenuCommands() {
 #ifdef __WXMSW__
   if (wxMenu* systemMenu = MSWGetSystemMenu()) {
     systemMenu->AppendSeparator();
+    systemMenu->Append(IDM_DOWNLOAD_ASTORB, DownloadMenuLabel());
     systemMenu->Append(IDM_ABOUTBOX, wxString::FromUTF8(kAboutMenuText));
   }
-  wxAcceleratorEntry keys[] = {{wxACCEL_NORMAL, WXK_F1, ID_HELP}};
+  wxAcceleratorEntry keys[] = {{wxACCEL_NORMAL, WXK_F1, ID_HELP}, {wxACCEL_CTRL, 'D', IDM_DOWNLOAD_ASTORB}};
 #else
-  // The window menu of these desktops cannot take an item, so About is on
-  // the background's context menu and on Alt+A, which no edit field uses.
+  // The window menu of these desktops cannot take an item, so Download and
+  // About are on the background's context menu, and About on Alt+A, which no
+  // edit field uses.
   Bind(wxEVT_CONTEXT_MENU, &CCatalogDlg::OnContextMenu, this);
-  wxAcceleratorEntry keys[] = {{wxACCEL_NORMAL, WXK_F1, ID_HELP}, {wxACCEL_ALT, 'A', IDM_ABOUTBOX}};
+  wxAcceleratorEntry keys[] = {{wxACCEL_NORMAL, WXK_F1, ID_HELP},
+                               {wxACCEL_ALT, 'A', IDM_ABOUTBOX},
+                               {wxACCEL_CTRL, 'D', IDM_DOWNLOAD_ASTORB}};
 #endif
   SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(keys)), keys));
 }
@@ -105,7 +109,8 @@ void CCatalogDlg::SetUpAboutCommand() {
 #ifdef __WXMSW__
 WXLRESULT CCatalogDlg::MSWWindowProc(WXUINT message, WXWPARAM wParam, WXLPARAM lParam) {
   constexpr WXUINT kSysCommand = 0x0112;  // WM_SYSCOMMAND
-  if (message == kSysCommand && IsAboutCommand(static_cast<unsigned>(wParam))) {
+  if (message == kSysCommand &&
+      (IsAboutCommand(static_cast<unsigned>(wParam)) || IsDownloadCommand(static_cast<unsigned>(wParam)))) {
     OnSysCommand(static_cast<unsigned>(wParam));
     return 0;
   }
@@ -151,8 +156,13 @@ wxWindow* CCatalogDlg::NextSharingMnemonic(wxUniChar key) {
 }
 #endif
 
-std::unique_ptr<wxMenu> CCatalogDlg::MakeAboutMenu() const {
+wxString CCatalogDlg::DownloadMenuLabel() {
+  return wxString::FromUTF8(kDownloadMenuText) + "\t" + kDownloadKeyText;
+}
+
+std::unique_ptr<wxMenu> CCatalogDlg::MakeContextMenu() const {
   auto menu = std::make_unique<wxMenu>();
+  menu->Append(IDM_DOWNLOAD_ASTORB, DownloadMenuLabel());
   menu->Append(IDM_ABOUTBOX, wxString::FromUTF8(kAboutMenuText));
   return menu;
 }
@@ -163,12 +173,14 @@ void CCatalogDlg::OnContextMenu(wxContextMenuEvent& event) {
     event.Skip();
     return;
   }
-  std::unique_ptr<wxMenu> menu = MakeAboutMenu();
+  std::unique_ptr<wxMenu> menu = MakeContextMenu();
   PopupMenu(menu.get());
 }
 
 void CCatalogDlg::OnSysCommand(unsigned id) {
-  if (IsAboutCommand(id) && !m_bBusy) OpenAboutBox();
+  if (m_bBusy) return;
+  if (IsAboutCommand(id)) OpenAboutBox();
+  if (IsDownloadCommand(id)) OnDownloadAstorb();
 }
 
 void CCatalogDlg::OpenAboutBox() {

@@ -14,6 +14,7 @@
 #include "catalog.h"
 #include "pattern_dlg.h"
 #include "repaint_throttle.h"
+#include "web_addresses.h"
 #include "window_services.h"
 
 class wxButton;
@@ -43,12 +44,15 @@ class CCatalogDlg : public CPatternDlg, public WindowServices {
   void OnClearHistory();
   void OnHelpButton();
   void OnDownloadCatalogs();
-  // A system-menu (or About menu) command; ids 0x0010 to 0x001F open About.
+  // Downloads the newest ASTORB into a file the user names and makes it the source.
+  void OnDownloadAstorb();
+  // A system-menu (or context-menu) command; ids 0x0010 to 0x001F open
+  // About, 0x0020 to 0x002F download.
   void OnSysCommand(unsigned id);
 
   // The menu offered on the dialog's background where the window menu
-  // cannot take the About item.
-  std::unique_ptr<wxMenu> MakeAboutMenu() const;
+  // cannot take the Download and About items.
+  std::unique_ptr<wxMenu> MakeContextMenu() const;
 
   // True while a conversion run or a line count is working.
   bool IsBusy() const { return m_bBusy; }
@@ -59,6 +63,8 @@ class CCatalogDlg : public CPatternDlg, public WindowServices {
 
   CCatalog m_catalog;
   const wxIconBundle m_hIcon;
+  // Where the download command fetches ASTORB from (the tests' own server).
+  std::string m_strDownloadUrl = kAstorbDownloadUrl;
 
   // WindowServices.
   void PullTexts() override;
@@ -79,7 +85,8 @@ class CCatalogDlg : public CPatternDlg, public WindowServices {
   void CreateControls();
   void CreateHistoryColumns();
   void BindCommands();
-  void SetUpAboutCommand();
+  void SetUpMenuCommands();
+  static wxString DownloadMenuLabel();
 
   // Runs `work` with all input to the program's windows refused, letting
   // the progress bar and the Total repaint now and then.

@@ -1,10 +1,12 @@
-// The two "..." buttons of the main window: choosing the source (and
-// counting its lines) and naming the new catalog.
+// The file choices of the main window: the two "..." buttons, choosing the
+// source (and counting its lines) and naming the new catalog, and the
+// download of the newest ASTORB into a file the user names.
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 
 #include "catalog_dlg.h"
+#include "download_dlg.h"
 #include "file_presets.h"
 #include "resource_ids.h"
 #include "ui_texts.h"
@@ -25,6 +27,7 @@ constexpr const char* kSourceWildcard =
     "Source Catalogs (*.dat;*.dat.gz)|*.dat;*.dat.gz|All Files (*.*)|" ORBIVANE_ALL_FILES;
 constexpr const char* kOutputWildcard = "Skyloom Catalogs (*.slc)|*.slc|All Files (*.*)|" ORBIVANE_ALL_FILES;
 constexpr const char* kOutputExtension = "slc";
+constexpr const char* kDownloadWildcard = "Compressed ASTORB (*.dat.gz)|*.dat.gz|All Files (*.*)|" ORBIVANE_ALL_FILES;
 
 // The full path chosen in a dialog that answered OK. A dialog answered
 // without being shown (as the toolkit's test hooks do) keeps the path only
@@ -67,6 +70,35 @@ void CCatalogDlg::OnBrowseOutput() {
   if (wxFileName::Exists(wxString::FromUTF8(path)) && !ConfirmReplace(wxString::FromUTF8(path))) return;
   m_catalog.m_strOutputPath = path;
   PushTexts();
+}
+
+void CCatalogDlg::OnDownloadAstorb() {
+  const FocusKeeper keep(*this);
+  PullTexts();
+  const wxFileName preset(
+      wxString::FromUTF8(DownloadPresetName(m_catalog.m_strSourcePath, m_catalog.m_strWorkDir)));
+  // No question about replacing a file: only a complete, checked download
+  // replaces it, and the earlier one stays until then.
+  wxFileDialog dialog(this, "Save As", preset.GetPath(), preset.GetFullName(), kDownloadWildcard, wxFD_SAVE);
+  if (dialog.ShowModal() == wxID_CANCEL) return;
+  DownloadOptions options;
+  options.url = m_strDownloadUrl;
+  options.target = ChosenPath(dialog);
+  CDownloadDlg download(this, options);
+  download.ShowModal();
+  const DownloadResult& result = download.Result();
+  if (result.outcome == DownloadOutcome::kCancelled) return;
+  if (result.outcome != DownloadOutcome::kDownloaded) ShowMessage(result.message);
+  if (result.outcome == DownloadOutcome::kFailed) return;
+  // The newest file becomes the source. The download's check counted its
+  // lines; a file that was already the newest is counted as a chosen one is.
+  m_catalog.m_strSourcePath = options.target;
+  PushTexts();
+  if (result.outcome == DownloadOutcome::kDownloaded) {
+    m_catalog.SetTotal(result.lines);
+  } else {
+    RunBusy([this] { (void)m_catalog.CountSourceRecords(); });
+  }
 }
 
 bool CCatalogDlg::ConfirmReplace(const wxString& path) {

@@ -16,6 +16,12 @@ std::string InFolder(const std::string& folder, const std::string& name) {
 
 std::string SourcePresetName(const std::string& workDir) { return InFolder(workDir, "astorb.dat"); }
 
+std::string DownloadPresetName(const std::string& sourcePath, const std::string& workDir) {
+  const std::size_t slash = sourcePath.find_last_of(kPathSeparator == '/' ? "/" : "\\/");
+  if (sourcePath.empty() || slash == std::string::npos) return InFolder(workDir, "astorb.dat.gz");
+  return sourcePath.substr(0, slash + 1) + "astorb.dat.gz";
+}
+
 std::string OutputPresetName(const std::string& workDir, const LocalTime& now) {
   char name[64];
   std::snprintf(name, sizeof name, "%02d%02d_%02d%02d", now.day, now.month, now.hour, now.minute);

@@ -17,6 +17,9 @@ inline constexpr char kPathSeparator = '/';
 // workDir + separator + "astorb.dat".
 std::string SourcePresetName(const std::string& workDir);
 
+// astorb.dat.gz in the folder of `sourcePath`, or in workDir when no source is chosen.
+std::string DownloadPresetName(const std::string& sourcePath, const std::string& workDir);
+
 // workDir + separator + day, month, "_", hour, minute, two digits each:
 // on 6 December at 01:45 the name ends in "0612_0145".
 std::string OutputPresetName(const std::string& workDir, const LocalTime& now);

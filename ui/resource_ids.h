@@ -13,6 +13,7 @@ namespace orbivane {
 inline constexpr int IDD_ABOUTBOX = 100;
 inline constexpr int IDD_MAIN = 102;
 inline constexpr int IDD_HELP = 130;
+inline constexpr int IDD_DOWNLOAD = 140;
 
 // Resources of the program as a whole.
 inline constexpr int IDR_MAINFRAME = 128;
@@ -37,6 +38,11 @@ inline constexpr int IDC_DOWNLOAD_CATALOGS = 1012;
 inline constexpr int IDC_HELP_TEXT = 1010;
 inline constexpr int IDC_DOWNLOAD_SOURCE = 1011;
 
+// Controls of the download dialog.
+inline constexpr int IDC_DOWNLOAD_ADDRESS = 1020;
+inline constexpr int IDC_DOWNLOAD_GAUGE = 1021;
+inline constexpr int IDC_DOWNLOAD_STATUS = 1022;
+
 // Unnamed controls (labels, group boxes) get an id from the toolkit.
 inline constexpr int IDC_STATIC = wxID_ANY;
 
@@ -46,5 +52,10 @@ inline constexpr int ID_HELP = wxID_HELP;
 // system-menu command for itself, so every id from 0x0010 to 0x001F means it.
 inline constexpr int IDM_ABOUTBOX = 0x0010;
 constexpr bool IsAboutCommand(unsigned id) { return (id & 0xFFF0u) == static_cast<unsigned>(IDM_ABOUTBOX); }
+// The download command, the item above About (its low four bits too are the system's).
+inline constexpr int IDM_DOWNLOAD_ASTORB = 0x0020;
+constexpr bool IsDownloadCommand(unsigned id) {
+  return (id & 0xFFF0u) == static_cast<unsigned>(IDM_DOWNLOAD_ASTORB);
+}
 
 }  // namespace orbivane

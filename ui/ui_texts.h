@@ -7,6 +7,9 @@ namespace orbivane {
 inline constexpr const char* kAppTitle = "Orbivane";
 // The About command's menu item (string IDS_ABOUTBOX).
 inline constexpr const char* kAboutMenuText = "&About Orbivane...";
+// The download command's menu item, above About, and its key.
+inline constexpr const char* kDownloadMenuText = "Download the newest astorb.dat.gz...";
+inline constexpr const char* kDownloadKeyText = "Ctrl+D";
 
 inline constexpr const char* kAboutVersionLine = "Orbivane Version 1.0";
 inline constexpr const char* kAboutPurposeLine = "Asteroid catalogs for Skyloom 3.x";

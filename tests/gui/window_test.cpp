@@ -2,6 +2,7 @@
 // buttons pressed and its modal dialogs answered here.
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -23,6 +24,7 @@
 #include "astorb_record.h"
 #include "browser.h"
 #include "catalog_dlg.h"
+#include "download_dlg.h"
 #include "file_presets.h"
 #include "help_dlg.h"
 #include "resource_ids.h"
@@ -86,20 +88,38 @@ void Send(wxWindow* dialog, int id, wxEventType type = wxEVT_BUTTON) {
 
 Lines g_opened;  // the addresses handed to the browser
 
-// The command the window's accelerator table gives F1.
-int F1Command(wxWindow& window) {
+// The command the window's accelerator table gives F1, or Ctrl with `letter`.
+int KeyCommand(wxWindow& window, char letter = 0) {
 #ifdef __WXMSW__
   ACCEL entries[16];
   const int n = CopyAcceleratorTableW(static_cast<HACCEL>(window.GetAcceleratorTable()->GetHACCEL()), entries, 16);
+  const BYTE flags = letter != 0 ? FVIRTKEY | FCONTROL : FVIRTKEY;
   for (int i = 0; i < n; ++i) {
-    if (entries[i].key == VK_F1 && (entries[i].fVirt & FVIRTKEY) != 0) return entries[i].cmd;
+    if (entries[i].key == (letter != 0 ? letter : VK_F1) && entries[i].fVirt == flags) return entries[i].cmd;
   }
   return wxID_NONE;
 #else
-  wxKeyEvent f1(wxEVT_KEY_DOWN);
-  f1.m_keyCode = WXK_F1;
-  return window.GetAcceleratorTable()->GetCommand(f1);
+  wxKeyEvent key(wxEVT_KEY_DOWN);
+  key.m_keyCode = letter != 0 ? int{letter} : int{WXK_F1};
+  key.m_controlDown = letter != 0;
+  return window.GetAcceleratorTable()->GetCommand(key);
 #endif
+}
+
+// Lets the window's events run until `done` holds; false after 20 s.
+bool RunUntil(const std::function<bool()>& done) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    wxTheApp->Yield(true);
+#ifdef __WXMSW__
+    // Outside a modal loop, WM_TIMER reaches the toolkit's timers only through a dispatch of its own.
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+#endif
+    wxMilliSleep(5);
+  }
+  return true;
 }
 
 // A main window started in a scratch folder (the folder of its `history`).
@@ -241,7 +261,7 @@ TEST_F(WindowTest, CommandsAreIgnoredWhileWorking) {
 
 TEST_F(WindowTest, HelpOnF1AboutAndBothWebButtons) {
   std::string text;
-  wxTEST_DIALOG(Send(&window_, F1Command(window_), wxEVT_MENU),
+  wxTEST_DIALOG(Send(&window_, KeyCommand(window_), wxEVT_MENU),
                 Expect<CHelpDlg>([&](CHelpDlg* help) {
                   help->TransferDataToWindow();  // what showing it does first
                   text = dynamic_cast<wxTextCtrl*>(help->FindWindow(IDC_HELP_TEXT))->GetValue().utf8_string();
@@ -262,14 +282,14 @@ TEST_F(WindowTest, HelpOnF1AboutAndBothWebButtons) {
   // The Help button, and only the About ids 0x10 to 0x1F open About.
   wxTEST_DIALOG(Click(IDC_HELP_BUTTON);
                 window_.OnSysCommand(IDM_ABOUTBOX - 1);
-                window_.OnSysCommand(IDM_ABOUTBOX + 0x10);
+                window_.OnSysCommand(IDM_ABOUTBOX + 0x20);
                 Send(&window_, IDM_ABOUTBOX + 0xF, wxEVT_MENU),
                 Expect<CHelpDlg>([](CHelpDlg*) { return wxID_CANCEL; }),
                 Expect<CAboutDlg>([](CAboutDlg*) { return wxID_OK; }));
 }
 
 #ifdef __WXMSW__
-// The About item ends the window's real system menu, after a separator; its commands 0x10 to 0x1F open About.
+// The window's real system menu ends with a separator, Download and About; About's commands 0x10 to 0x1F open it.
 TEST_F(WindowTest, TheSystemMenuEndsWithAbout) {
   const auto handle = static_cast<HWND>(window_.GetHWND());
   const HMENU menu = GetSystemMenu(handle, FALSE);
@@ -278,13 +298,54 @@ TEST_F(WindowTest, TheSystemMenuEndsWithAbout) {
   GetMenuStringW(menu, static_cast<UINT>(last), text, 64, MF_BYPOSITION);
   EXPECT_EQ(std::wstring(text), L"&About Orbivane...");
   EXPECT_EQ(GetMenuItemID(menu, last), static_cast<UINT>(IDM_ABOUTBOX));
-  EXPECT_NE(GetMenuState(menu, static_cast<UINT>(last - 1), MF_BYPOSITION) & MF_SEPARATOR, 0u);
+  EXPECT_EQ(GetMenuItemID(menu, last - 1), static_cast<UINT>(IDM_DOWNLOAD_ASTORB));
+  EXPECT_NE(GetMenuState(menu, static_cast<UINT>(last - 2), MF_BYPOSITION) & MF_SEPARATOR, 0u);
   wxTEST_DIALOG(SendMessageW(handle, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
                 SendMessageW(handle, WM_SYSCOMMAND, IDM_ABOUTBOX + 0xF, 0),
                 Expect<CAboutDlg>([](CAboutDlg*) { return wxID_OK; }),
                 Expect<CAboutDlg>([](CAboutDlg*) { return wxID_OK; }));
 }
 #endif
+
+// The origin of with_origin.sh serves the six-line sample compressed, and stalls on /stall/N/ after N bytes.
+TEST_F(WindowTest, DownloadTheNewestMakesItTheSourceAndCancelKeepsThePreviousOne) {
+  const char* origin = std::getenv("ORBIVANE_TEST_ORIGIN");
+  ASSERT_NE(origin, nullptr) << "run through with_origin.sh";
+  std::filesystem::create_directory(Path("sub"));
+  WriteFile(Path("sub/old.dat"), NumberedSource(3));
+  wxTEST_DIALOG(Click(IDC_BROWSE_SOURCE), File(Path("sub/old.dat")));
+  const auto gauge = [](wxDialog* dialog) { return dynamic_cast<wxGauge*>(dialog->FindWindow(IDC_DOWNLOAD_GAUGE)); };
+  window_.m_strDownloadUrl = std::string(origin) + "/stall/100/astorb.dat.gz";
+  std::string preset;
+  std::chrono::steady_clock::duration cancelling{};
+  wxTEST_DIALOG(Send(&window_, KeyCommand(window_, 'D'), wxEVT_MENU), File(Path("new.gz"), &preset),
+                Expect<CDownloadDlg>([&](CDownloadDlg* dialog) {
+                  EXPECT_TRUE(RunUntil([&] { return gauge(dialog)->GetValue() > 0; })) << "progress shown";
+                  const auto start = std::chrono::steady_clock::now();
+                  dialog->OnCancel();
+                  EXPECT_TRUE(RunUntil([&] { return dialog->IsDone(); }));
+                  cancelling = std::chrono::steady_clock::now() - start;
+                  return wxID_CANCEL;
+                }));
+  EXPECT_EQ(preset, Path("sub") + kSeparator + "astorb.dat.gz") << "the folder of the source";
+  // Half a second is the rule; the margin is for a loaded machine.
+  EXPECT_LT(cancelling, std::chrono::seconds(1));
+  EXPECT_EQ(Text(IDC_SOURCE) + "|" + Text(IDC_TOTAL), Path("sub/old.dat") + "|3 ");
+  EXPECT_EQ(ReadFile(Path("new.gz.part")).size(), 100u) << "kept for a resume";
+  window_.m_strDownloadUrl = std::string(origin) + "/astorb.dat.gz";
+  std::string shown;
+  wxTEST_DIALOG(window_.OnSysCommand(IDM_DOWNLOAD_ASTORB + 0xF), File(Path("new.gz")),
+                Expect<CDownloadDlg>([&](CDownloadDlg* dialog) {
+                  EXPECT_TRUE(RunUntil([&] { return dialog->IsDone() && gauge(dialog)->GetValue() == 1000; }));
+                  shown = dialog->FindWindow(IDC_DOWNLOAD_STATUS)->GetLabel().utf8_string();
+                  return wxID_OK;
+                }));
+  EXPECT_EQ(shown.substr(0, 15), "0.0 of 0.0 MB, ");
+  EXPECT_EQ(ProgressText({41'600'000, 104'200'000, 5.3e6}), "41.6 of 104.2 MB, 5.3 MB/s");
+  EXPECT_EQ(Text(IDC_SOURCE) + "|" + Text(IDC_TOTAL), Path("new.gz") + "|6 ");
+  EXPECT_EQ(window_.m_catalog.m_nTotal, 6);
+  EXPECT_FALSE(FileExists(Path("new.gz.part")));
+}
 
 TEST_F(WindowTest, TotalShowsEveryCountUpTo99999999WholeBesideItsCaption) {
   window_.ShowTotal("99999999 ");
