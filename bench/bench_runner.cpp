@@ -75,6 +75,23 @@ long CountLines(const std::string& path) {
   return n;
 }
 
+// A history file of `count` records, each 500 bytes of four NUL-padded texts, in a folder of its own.
+std::string MakeHistory(const std::string& scratch, int count) {
+  const std::string folder = scratch + "/history-" + std::to_string(count);
+  std::filesystem::create_directories(folder);
+  std::FILE* f = std::fopen((folder + "/history").c_str(), "wb");
+  for (int n = 0; f != nullptr && n < count; ++n) {
+    char record[500] = {};
+    std::snprintf(record, 30, "12/6/2001 01:45:09");
+    std::snprintf(record + 30, 150, "/home/ann/catalogs/run%d.slc", n);
+    std::snprintf(record + 180, 300, "1-1000, 1004-5000");
+    std::snprintf(record + 480, 20, "4997");
+    std::fwrite(record, sizeof record, 1, f);
+  }
+  if (f != nullptr) std::fclose(f);
+  return "--workdir=" + folder;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -111,6 +128,9 @@ int main(int argc, char** argv) {
         "--filter", lastOne, work}, "", {}},
       {"convert .gz, first 100 lines", {cli, "convert", "--source", bigGz, "--output", scratch + "/gzfirst.slc",
         "--filter", "1-100", work}, "", {}},
+      // Listing a history grows with its length, no faster.
+      {"orbivane-cli history, 10000 records", {cli, "history", MakeHistory(scratch, 10000)}, "", {}},
+      {"orbivane-cli history, 40000 records", {cli, "history", MakeHistory(scratch, 40000)}, "", {}},
   };
 
   // A run of the first lines is mostly start-up and the fsync of its
@@ -162,9 +182,10 @@ int main(int argc, char** argv) {
   ratio("worst conversion .gz / igzip -dc | wc -l", jobs[9].best.seconds / igzip, "<= 1.1");
   std::printf("%-52s %6.4f   (target < 0.01)\n", "first 100 lines .gz / worst conversion .gz",
               jobs[10].best.seconds / jobs[9].best.seconds);
+  ratio("history, 40000 records / 10000 records", jobs[12].best.seconds / jobs[11].best.seconds, "<= 4.5");
   if (inMemory) {
     std::printf("%-52s %6.4f   (target < 0.01)\n", "the same, catalog in /dev/shm / worst conversion .gz",
-                jobs[11].best.seconds / jobs[9].best.seconds);
+                jobs[13].best.seconds / jobs[9].best.seconds);
     std::filesystem::remove_all(memory, noMemory);
   }
   std::printf("%-52s %6.2f   (target: within 1 MiB)\n", "peak RSS, .gz minus plain conversion, MiB",

@@ -45,7 +45,8 @@ std::string NameOf(std::string_view line, const AstorbColumns& columns);
 // Appends the record of one source line (at most 999 characters, no line
 // break): number, name, epoch as Julian date, inclination, node, argument of
 // perihelion, semimajor axis, eccentricity, mean anomaly and magnitude in the
-// catalog's fixed widths, 119 characters when every value fits.
+// catalog's fixed widths, 119 characters when every value fits (a number of
+// 100000 or more takes the blank after the number: 120).
 void AppendCatalogRecord(std::string_view line, std::string& out);
 
 }  // namespace orbivane

@@ -4,7 +4,8 @@
 
 #include <atomic>
 #include <cerrno>
-#include <chrono>
+#include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -44,52 +45,56 @@ std::string FolderText(const std::string& folder) {
   return last == std::string::npos ? folder.substr(0, 1) : folder.substr(0, last + 1);
 }
 
-// A name beside the target that no other run picks at the same time:
-// ".NAME.PROCESS-COUNTER-TICKS.tmp".
-std::string TemporaryName(const std::string& target, unsigned attempt) {
-  static std::atomic<unsigned> counter{0};
-  const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-  // Long names are shortened so that the temporary name stays within the
-  // system's limit for one name.
-  return FolderOf(target) + "." + NameOf(target).substr(0, 100) + "." + std::to_string(getpid()) + "-" +
-         std::to_string(counter++) + "-" + std::to_string((ticks + attempt) % 100000) + ".tmp";
+// The start of every temporary name for the target: long names are shortened
+// so that the temporary name stays within the system's limit for one name.
+std::string TemporaryStem(const std::string& target) { return "." + NameOf(target).substr(0, 100) + "."; }
+
+// A hash of a temporary name's start (FNV-1a), in five digits.
+unsigned NameCheck(std::string_view text) {
+  std::uint32_t hash = 2166136261u;
+  for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  return hash % 100000;
 }
 
-// Whether `name` is of TemporaryName's making, and for which process.
-bool TemporaryOwner(const std::string& name, long long& process) {
-  constexpr std::string_view kSuffix = ".tmp";
-  if (name.size() <= kSuffix.size() || name.front() != '.' || !name.ends_with(kSuffix)) return false;
-  const std::string_view stem(name.data(), name.size() - kSuffix.size());
-  const std::size_t dot = stem.rfind('.');
-  if (dot == std::string_view::npos || dot == 0) return false;
-  int dashes = 0;
-  bool digits = false;
-  process = 0;
-  for (const char c : stem.substr(dot + 1)) {
-    if (c >= '0' && c <= '9' && (dashes > 0 || process < 1000000000000)) {
-      if (dashes == 0) process = process * 10 + (c - '0');
-      digits = true;
-    } else if (c == '-' && digits && dashes < 2) {
-      ++dashes;
-      digits = false;
-    } else {
-      return false;
-    }
-  }
-  return dashes == 2 && digits;
+// Whether `name`, in the target's folder, is a temporary file that TemporaryName made for the target, and for
+// which process: the name must be exactly the one it makes, check included.
+bool IsTemporaryOf(const std::string& target, const std::string& name, long long& process) {
+  const std::string stem = TemporaryStem(target);
+  if (!name.starts_with(stem)) return false;
+  const char* const end = name.data() + name.size();
+  const auto [afterProcess, processError] = std::from_chars(name.data() + stem.size(), end, process);
+  if (processError != std::errc() || afterProcess == end || *afterProcess != '-') return false;
+  unsigned serial = 0;
+  if (std::from_chars(afterProcess + 1, end, serial).ec != std::errc()) return false;
+  return NameOf(TemporaryName(target, process, serial)) == name;
 }
 
-// Temporary files of runs that were killed before they could delete them.
-void RemoveLeftovers(const std::string& folder) {
+// Temporary files for this target of runs that were killed before they could delete them. Only what is
+// certainly such a file goes: of this target's name, in TemporaryName's exact form, of a process that is gone.
+void RemoveLeftovers(const std::string& target) {
+  const std::string folder = FolderOf(target);
   std::vector<std::string> names;
   if (ListFolder(folder.empty() ? "." : folder, names) != 0) return;
   for (const std::string& name : names) {
     long long process = 0;
-    if (TemporaryOwner(name, process) && process != getpid() && ProcessIsGone(process)) RemoveFile(folder + name);
+    if (IsTemporaryOf(target, name, process) && process != getpid() && ProcessIsGone(process)) {
+      RemoveFile(folder + name);
+    }
   }
 }
 
+// A serial number for the process's next temporary name.
+unsigned NextSerial() {
+  static std::atomic<unsigned> counter{0};
+  return counter++;
+}
+
 }  // namespace
+
+std::string TemporaryName(const std::string& target, long long process, unsigned serial) {
+  const std::string start = TemporaryStem(target) + std::to_string(process) + "-" + std::to_string(serial);
+  return FolderOf(target) + start + "-" + std::to_string(NameCheck(start)) + ".tmp";
+}
 
 CatalogWriter::~CatalogWriter() { Abandon(); }
 
@@ -121,18 +126,13 @@ Status CatalogWriter::Open(const std::string& path) {
   }
 
   // Replace the file a link points to, not the link.
-  target_ = info.exists ? ResolvedPath(path) : path;
+  target_ = ResolvedPath(path);
   const std::string folder = FolderOf(target_);
-  RemoveLeftovers(folder);
+  RemoveLeftovers(target_);
   int err = file_.CreateUnnamed(folder);
   if (err != 0) {
     // The file system wants a name from the start.
-    err = EEXIST;
-    for (unsigned attempt = 0; attempt < 100 && err == EEXIST; ++attempt) {
-      temporary_ = TemporaryName(target_, attempt);
-      err = file_.CreateExclusive(temporary_);
-    }
-    if (err == 0) interruptSlot_ = RemoveOnInterrupt(temporary_);
+    err = NameTemporary(&OsFile::CreateExclusive);
   }
   if (err != 0) {
     temporary_.clear();
@@ -166,24 +166,24 @@ Status CatalogWriter::WriteFailure() const {
   return Status::Failure(FileMessage("write", "catalog file", path_, error_));
 }
 
-int CatalogWriter::NameTemporary() {
+int CatalogWriter::NameTemporary(int (OsFile::*make)(const std::string&)) {
   int err = EEXIST;
   for (unsigned attempt = 0; attempt < 100 && err == EEXIST; ++attempt) {
-    temporary_ = TemporaryName(target_, attempt);
-    err = file_.LinkAs(temporary_);
+    temporary_ = TemporaryName(target_, getpid(), NextSerial());
+    // Armed before the file has the name, so that no interrupt finds it named and not armed. A name taken
+    // already holds this process's id: it was left by a run that is gone.
+    interruptSlot_ = RemoveOnInterrupt(temporary_);
+    err = (file_.*make)(temporary_);
+    if (err != 0) KeepOnInterrupt(std::exchange(interruptSlot_, -1));
   }
-  if (err != 0) {
-    temporary_.clear();
-    return err;
-  }
-  interruptSlot_ = RemoveOnInterrupt(temporary_);
-  return 0;
+  if (err != 0) temporary_.clear();
+  return err;
 }
 
 Status CatalogWriter::Commit() {
   Flush();
   if (error_ == 0 && !inPlace_) error_ = file_.Sync();
-  if (error_ == 0 && !inPlace_ && temporary_.empty()) error_ = NameTemporary();
+  if (error_ == 0 && !inPlace_ && temporary_.empty()) error_ = NameTemporary(&OsFile::LinkAs);
   if (const int err = file_.Close(); error_ == 0) error_ = err;
   if (error_ == 0 && !inPlace_) {
     error_ = RenameFile(temporary_, target_);

@@ -6,8 +6,10 @@
 //
 // A killed run leaves nothing behind where it can: the temporary file has no
 // name until just before it replaces the output. Where the file system needs
-// a name from the start, an interrupt deletes the file, and the next run into
-// the folder deletes those of runs whose process is gone.
+// a name from the start, an interrupt deletes the file. What a run killed
+// while its temporary file had a name left, the next run to the same output
+// deletes: only names of TemporaryName's exact form for that output, of
+// processes that are gone, so that no file of anyone else's goes.
 #pragma once
 
 #include <string>
@@ -17,6 +19,10 @@
 #include "status.h"
 
 namespace orbivane {
+
+// The temporary file's name beside `target` for a process:
+// ".NAME.PROCESS-SERIAL-CHECK.tmp", where CHECK is a hash of the rest.
+std::string TemporaryName(const std::string& target, long long process, unsigned serial);
 
 class CatalogWriter {
  public:
@@ -48,7 +54,8 @@ class CatalogWriter {
 
   static constexpr std::size_t kBufferSize = 64 * 1024;
 
-  int NameTemporary();
+  // Names the temporary file with `make` (CreateExclusive or LinkAs).
+  int NameTemporary(int (OsFile::*make)(const std::string&));
 
   std::string path_;        // the output as the user named it
   std::string target_;      // the file that is replaced (links resolved)

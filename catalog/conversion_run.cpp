@@ -28,7 +28,8 @@ bool IsSamePlace(const std::string& a, const std::string& b) {
   if (StatPath(a, infoA) != 0 || StatPath(b, infoB) != 0) return false;
   if (infoA.exists != infoB.exists) return false;
   if (infoA.exists) return infoA.device == infoB.device && infoA.inode == infoB.inode;
-  const auto place = [](const std::string& path) {
+  const auto place = [](const std::string& named) {
+    const std::string path = ResolvedPath(named);  // a link to a missing file is the file it would create
     const std::size_t slash = path.find_last_of("/\\");
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     return ResolvedPath(folder) + "/" + path.substr(slash == std::string::npos ? 0 : slash + 1);

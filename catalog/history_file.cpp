@@ -68,19 +68,20 @@ Status ReadHistoryFile(const std::string& path, std::vector<HistoryRecord>& reco
   if (const int err = file.LockShared(); err != 0) {
     return Status::Failure(FileMessage("read", "history file", path, err));
   }
-  HistoryRecord record;
-  std::size_t filled = 0;
+  // Many records a read: a long history is one read a few hundred records.
+  std::vector<HistoryRecord> chunk(128);
+  std::size_t filled = 0;  // bytes in the chunk
   for (;;) {
     int err = 0;
-    const std::ptrdiff_t n =
-        file.Read(reinterpret_cast<char*>(&record) + filled, kHistoryRecordSize - filled, err);
+    char* const bytes = reinterpret_cast<char*>(chunk.data());
+    const std::ptrdiff_t n = file.Read(bytes + filled, chunk.size() * kHistoryRecordSize - filled, err);
     if (n < 0) return Status::Failure(FileMessage("read", "history file", path, err));
     if (n == 0) return Status::Ok();  // a partial record at the end is not shown
     filled += static_cast<std::size_t>(n);
-    if (filled == kHistoryRecordSize) {
-      records.push_back(record);
-      filled = 0;
-    }
+    const std::size_t whole = filled / kHistoryRecordSize;
+    records.insert(records.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(whole));
+    filled -= whole * kHistoryRecordSize;
+    std::memmove(bytes, bytes + whole * kHistoryRecordSize, filled);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -215,11 +216,23 @@ int RemoveFile(const std::string& path) {
 }
 
 std::string ResolvedPath(const std::string& path) {
-  char* resolved = ::realpath(path.c_str(), nullptr);
-  if (resolved == nullptr) return path;
-  std::string result(resolved);
-  std::free(resolved);
-  return result;
+  std::string current = path;
+  // A link to a missing file resolves to the file it names, as a write
+  // through the link would create it.
+  for (int hop = 0; hop < 40; ++hop) {
+    if (char* resolved = ::realpath(current.c_str(), nullptr)) {
+      std::string result(resolved);
+      std::free(resolved);
+      return result;
+    }
+    char target[4096];
+    const ssize_t n = ::readlink(current.c_str(), target, sizeof target);
+    if (n <= 0 || static_cast<std::size_t>(n) == sizeof target) break;
+    const std::size_t slash = current.rfind('/');
+    current = (target[0] == '/' || slash == std::string::npos ? std::string() : current.substr(0, slash + 1)) +
+              std::string(target, static_cast<std::size_t>(n));
+  }
+  return current;
 }
 
 int CurrentDirectory(std::string& directory) {
@@ -246,7 +259,17 @@ int ListFolder(const std::string& folder, std::vector<std::string>& names) {
 
 bool ProcessIsGone(long long id) {
   if (id <= 0 || id != static_cast<pid_t>(id)) return false;
-  return ::kill(static_cast<pid_t>(id), 0) != 0 && errno == ESRCH;
+  if (::kill(static_cast<pid_t>(id), 0) != 0) return errno == ESRCH;
+  // A process that has ended stays a zombie until its parent waits for it,
+  // which the new parent of an orphan may never do: "pid (name) Z ...".
+  OsFile stat;
+  char text[512];
+  int error = 0;
+  if (stat.OpenForReading("/proc/" + std::to_string(id) + "/stat") != 0) return false;
+  const std::ptrdiff_t n = stat.Read(text, sizeof text, error);
+  const std::string_view line(text, n > 0 ? static_cast<std::size_t>(n) : 0);
+  const std::size_t name = line.rfind(") ");
+  return name != std::string_view::npos && name + 2 < line.size() && line[name + 2] == 'Z';
 }
 
 namespace {

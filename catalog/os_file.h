@@ -84,11 +84,13 @@ int RenameFile(const std::string& from, const std::string& to);
 // Deletes a file; a missing file gives ENOENT.
 int RemoveFile(const std::string& path);
 // The path with symbolic links resolved, or the path itself where that fails.
+// A link to a missing file gives the path of the file it names.
 std::string ResolvedPath(const std::string& path);
 int CurrentDirectory(std::string& directory);
 // The names in a folder, without "." and "..".
 int ListFolder(const std::string& folder, std::vector<std::string>& names);
-// True only when no process with this id exists any more.
+// True only when no process with this id runs any more; one that has ended
+// and is not yet waited for (a zombie) has gone too.
 bool ProcessIsGone(long long id);
 
 // Until KeepOnInterrupt, an interrupt (SIGINT, SIGTERM) deletes the file at

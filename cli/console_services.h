@@ -6,8 +6,8 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <deque>
 #include <string>
-#include <vector>
 
 #include "window_services.h"
 
@@ -31,8 +31,9 @@ class ConsoleServices final : public WindowServices {
   ~ConsoleServices() override;
 
   using Row = std::array<std::string, 4>;
-  // The list as a window would show it, row 0 on top.
-  const std::vector<Row>& rows() const { return rows_; }
+  // The list as a window would show it, row 0 on top. The newest run goes on
+  // top, one row at a time: a deque takes each at its front in constant time.
+  const std::deque<Row>& rows() const { return rows_; }
   // Clears a progress line from the terminal before other output.
   void EndProgress();
   // A progress line of any other work, redrawn at most ten times a second.
@@ -60,7 +61,7 @@ class ConsoleServices final : public WindowServices {
   int lower_ = 0;
   int upper_ = 0;
   std::chrono::steady_clock::time_point lastDraw_{};
-  std::vector<Row> rows_;
+  std::deque<Row> rows_;
 };
 
 }  // namespace orbivane

@@ -27,10 +27,12 @@
 
 #include "astorb_record.h"
 #include "catalog.h"
+#include "catalog_writer.h"
 #include "console_services.h"
 #include "history_file.h"
 #include "line_reader.h"
 #include "number_text.h"
+#include "readable_text.h"
 #include "source_count.h"
 #include "source_stream.h"
 #include "test_files.h"
@@ -141,6 +143,15 @@ TEST(RecordTest, AppliesTheFieldAndLayoutRulesToTheByte) {
       {"column 106 not blank", Put(unnumbered, 106, "1"), 6, " 1927 LA "},
       {"column 115 not blank", Put(unnumbered, 115, "1"), 6, " 1927 LA "},
       {"an older line with today's epoch columns", Put(ceres, 106, " 19960427 "), 0, "    1 Ceres "},
+      {"the older layout, every field at its whole width", Put(Put(Put(Put(ceres, 1, "12345 ABCDEFGHIJKLMNOPQR"),
+       42, "13.45"), 106, "20000229"), 115, "359.123456 218.234567 337.345678 170.45678 0.98765432 123.45678901"), 0,
+       "12345 ABCDEFGHIJKLMNOPQR         2451603.500 170.456780 337.345678 218.234567  123.45678901 0.98765432"
+       " 359.123456 13.45"},
+      {"today's layout, every field at its whole width: six digits give 120 characters", Put(Put(Put(Put(
+       current.substr(0, 267), 1, "123456 ABCDEFGHIJKLMNOPQR"), 43, "13.45"), 107, "20000229"), 116,
+       "359.123456 218.234567 337.345678170.456789 0.987654321234.56789012"), 0,
+       "123456 ABCDEFGHIJKLMNOPQR         2451603.500 170.456789 337.345678 218.234567 1234.56789012 0.98765432"
+       " 359.123456 13.45"},
   };
   for (const auto& c : kCases) {
     std::string got;
@@ -334,7 +345,10 @@ TEST_F(CatalogTest, ReplacesTheFileALinkPointsToAndKeepsItsPermissions) {
   EXPECT_TRUE(fs::is_symlink(out_));
   EXPECT_EQ(ReadFile(dir_ / "real/catalog.slc").size(), 119u);
   EXPECT_EQ(fs::status(dir_ / "real/catalog.slc").permissions(), fs::perms(0640));
-  EXPECT_EQ(testing::ListDir(dir_ / "real"), "catalog.slc");
+  fs::create_symlink("real/new.slc", dir_ / "dangling.slc");  // a missing file is created through the link
+  EXPECT_EQ(Start("1", src_, dir_ / "dangling.slc").result, StartResult::kConverted);
+  EXPECT_TRUE(fs::is_symlink(dir_ / "dangling.slc"));
+  EXPECT_EQ(testing::ListDir(dir_ / "real"), "catalog.slc new.slc");
 }
 
 enum Operation { kStart, kLoad, kClear, kCount };
@@ -458,11 +472,20 @@ TEST_F(CatalogTest, AnInterruptedRunLeavesNoTemporaryFile) {
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signo) << signo;
     EXPECT_EQ(testing::ListDir(dir_.path()).find(".out.slc."), signo == SIGKILL ? 0 : std::string::npos) << signo;
   }
-  WriteFile(dir_ / "b.dat", NumberedSource(1));
-  EXPECT_EQ(Start("1", dir_ / "b.dat", dir_ / "b.slc").result, StartResult::kConverted);
-  EXPECT_EQ(testing::ListDir(dir_.path()), "astorb.dat b.dat b.slc history out.slc");
   EXPECT_EQ(ReadFile(out_), "previous");
   ::close(writer);
+  // Only that goes: any other name stays, however close to a temporary name, and so does a live run's file.
+  const std::set<std::string> names = {"astorb.dat", "b.dat", "history", "out.slc", ".notes.2024-01-15.tmp",
+      ".report.txt.31337-0-0.tmp", ".out.slc.31337-0-0.tmp", fs::path(TemporaryName("b.slc", 31337, 0)).string(),
+      fs::path(TemporaryName("out.slc", getppid(), 0)).string()};
+  std::string expected;
+  for (const std::string& name : names) {
+    if (name.front() == '.') WriteFile(dir_ / name, "a user's file");
+    expected += (expected.empty() ? "" : " ") + name;
+  }
+  WriteFile(dir_ / "b.dat", NumberedSource(1));
+  EXPECT_EQ(Start("1", dir_ / "b.dat", out_).result, StartResult::kConverted);
+  EXPECT_EQ(testing::ListDir(dir_.path()), expected);
 }
 
 #else
@@ -479,7 +502,7 @@ TEST_F(CatalogTest, ACatalogHeldOpenOrReadOnlyIsKeptWhole) {
       {kShareAll, FILE_ATTRIBUTE_READONLY, false, "Permission denied"},
   };
   for (const auto& c : kCases) {
-    WriteFile(dir_ / ".out.slc.99999996-0-1.tmp", "left by a run that was killed");
+    WriteFile(TemporaryName(out_, 99999996, 1), "left by a run that was killed");
     ASSERT_TRUE(SetFileAttributesW(path.c_str(), c.attributes));
     const HANDLE held = c.held ? CreateFileW(path.c_str(), GENERIC_READ, c.share, nullptr, OPEN_EXISTING, 0, nullptr)
                                : INVALID_HANDLE_VALUE;
@@ -515,6 +538,21 @@ TEST(HistoryTest, EveryFinishedAppendOfRunsAtOnceLeavesOneWholeRecord) {
   for (const HistoryRecord& record : records) files.insert(SlotText(record.szCatalogFile));
   EXPECT_EQ(ReadFile(dir / "history").size(), 2000u * 500);
   EXPECT_EQ(files.size(), 2000u) << "every append, once";
+}
+
+// History text as the window shows it: valid UTF-8 as it is, any other byte as Windows-1252 reads it.
+TEST(HistoryTest, TextThatIsNotUtf8ShowsAsWindows1252) {
+  const struct { const char *name, *bytes, *shown; } kCases[] = {
+      {"UTF-8 of two, three and four bytes", "\xC3\xA9\xE2\x9C\x93\xF0\x9F\x98\x80",
+       "\xC3\xA9\xE2\x9C\x93\xF0\x9F\x98\x80"},
+      {"a Latin-1 letter", "j\xF6rg.slc", "j\xC3\xB6rg.slc"},
+      {"Windows-1252's own and an unassigned byte", "\x80\x9F\x81", "\xE2\x82\xAC\xC5\xB8\xC2\x81"},
+      {"a character cut short", "\xE2\x9C.", "\xC3\xA2\xC5\x93."},
+      {"an overlong form", "\xC0\xAF\xE0\x9F\xBF", "\xC3\x80\xC2\xAF\xC3\xA0\xC5\xB8\xC2\xBF"},
+      {"a surrogate", "\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
+      {"past U+10FFFF", "\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xE2\x82\xAC\xE2\x82\xAC"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(ReadableUtf8(c.bytes), c.shown) << c.name;
 }
 
 // One gzip member of `text`; level 0 stores it, so that a cut or a changed byte lands at a known place in the text.
@@ -701,7 +739,10 @@ TEST(CliTest, AnswersEachCommand) {
   const HistoryRecord earlier = MakeHistoryRecord({2001, 12, 5, 10, 0, 0}, "\xC3\xA9" + std::string(148, 'a'),
                                                   std::string(300, '2'), 2);
   const HistoryRecord later = MakeHistoryRecord({2001, 12, 6, 1, 45, 9}, "/c/b.slc", "3", 1);
-  WriteFile(dir / "history", Bytes(earlier) + Bytes(later));
+  // A run of continuation bytes, which is no UTF-8, loses three at most; a slot without a NUL ends with itself.
+  const HistoryRecord run = MakeHistoryRecord(kMorning, std::string(200, '\x80'), "a" + std::string(400, '\x80'), 3);
+  const std::string noNul = std::string(30, 'd') + std::string(150, 'p') + std::string(300, 'f') + std::string(20, 'n');
+  WriteFile(dir / "history", Bytes(earlier) + Bytes(later) + Bytes(run) + noNul);
   std::filesystem::create_directories(testing::PathOf(dir / "bad/history"));  // a history that cannot be a file
   std::filesystem::create_directory(testing::PathOf(dir / "new"));
   const std::string S(1, testing::kSeparator);
@@ -723,8 +764,10 @@ TEST(CliTest, AnswersEachCommand) {
   const std::string isHistory = "\" is the history file; choose another name for the new catalog.\n";
   // The error output is compared up to the usage that follows a usage error.
   const struct { std::vector<std::string> args; int status; std::string out, err; } kCases[] = {
-      {{"history"}, 0, "12/6/2001 01:45:09\t/c/b.slc\t3\t1\n12/5/2001 10:00:00\t" + std::string(148, 'a') + "\t" +
-                           std::string(299, '2') + "\t2\n", ""},
+      {{"history"}, 0, std::string(30, 'd') + "\t" + std::string(150, 'p') + "\t" + std::string(300, 'f') + "\t" +
+                           std::string(20, 'n') + "\n12/6/2001 01:45:09\t" + std::string(146, '\x80') + "\ta" +
+                           std::string(295, '\x80') + "\t3\n12/6/2001 01:45:09\t/c/b.slc\t3\t1\n12/5/2001 10:00:00\t" +
+                           std::string(148, 'a') + "\t" + std::string(299, '2') + "\t2\n", ""},
       {{"history", "--workdir", "new"}, 0, "", ""},
       {{"history", "--workdir", "bad/"}, 1, "", "Cannot read history file \"bad/history\": Is a directory\n"},
       {{"clear-history", "--workdir=bad/"}, 1, "", "Cannot delete history file \"bad/history\": Is a directory\n"},
@@ -880,7 +923,9 @@ TEST(CliTest, AConversionKilledAnyTimeLeavesThePreviousOrTheCompleteCatalog) {
     for (std::size_t at = 480; at < history.size(); at += 500) EXPECT_STREQ(history.c_str() + at, "30000");
   }
   EXPECT_GT(kept, 0) << "no kill landed during a run";
-  EXPECT_EQ(testing::ListDir(dir.path()), "astorb.dat history out.slc") << "the temporary file had no name yet";
+  // A kill between the naming of the temporary file and its rename leaves it: the next run deletes it.
+  RunCli(dir.path(), Convert("1"));
+  EXPECT_EQ(testing::ListDir(dir.path()), "astorb.dat history out.slc");
 }
 #else
 // Windows has no unnamed file: Ctrl+C during a run deletes the named temporary catalog. The run waits on a pipe

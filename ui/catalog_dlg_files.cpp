@@ -8,6 +8,7 @@
 #include "catalog_dlg.h"
 #include "download_dlg.h"
 #include "file_presets.h"
+#include "os_file.h"
 #include "resource_ids.h"
 #include "ui_texts.h"
 
@@ -67,7 +68,10 @@ void CCatalogDlg::OnBrowseOutput() {
   wxFileDialog dialog(this, "Save As", preset.GetPath(), preset.GetFullName(), kOutputWildcard, wxFD_SAVE);
   if (dialog.ShowModal() == wxID_CANCEL) return;
   const std::string path = WithDefaultExtension(ChosenPath(dialog), kOutputExtension);
-  if (wxFileName::Exists(wxString::FromUTF8(path)) && !ConfirmReplace(wxString::FromUTF8(path))) return;
+  // A link to a missing file replaces nothing: the run creates the file it names.
+  FileInfo written;
+  StatPath(path, written);
+  if (written.exists && !ConfirmReplace(wxString::FromUTF8(path))) return;
   m_catalog.m_strOutputPath = path;
   PushTexts();
 }

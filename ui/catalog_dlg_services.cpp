@@ -10,6 +10,7 @@
 #include <wx/textctrl.h>
 
 #include "catalog_dlg.h"
+#include "readable_text.h"
 #include "ui_texts.h"
 
 namespace orbivane {
@@ -47,8 +48,9 @@ void CCatalogDlg::ShowTotal(const std::string& text) {
 void CCatalogDlg::ShowMessage(const std::string& text) {
   ShowProgress();  // the bar shows where the run stands while the message waits
   const FocusKeeper keep(*this);
-  wxMessageBox(wxString::FromUTF8(text), wxString::FromUTF8(kAppTitle), wxOK | wxICON_EXCLAMATION | wxCENTRE,
-               this);
+  // A message may name a path of a history row, and so hold its bytes.
+  wxMessageBox(wxString::FromUTF8(ReadableUtf8(text)), wxString::FromUTF8(kAppTitle),
+               wxOK | wxICON_EXCLAMATION | wxCENTRE, this);
 }
 
 void CCatalogDlg::SetProgressRange(int lower, int upper) {
@@ -80,12 +82,13 @@ void CCatalogDlg::ShowProgress() {
 
 void CCatalogDlg::DeleteAllRows() { m_history->DeleteAllItems(); }
 
+// The history's texts need not be UTF-8 (see readable_text.h); the file keeps their bytes.
 void CCatalogDlg::InsertRow(int row, const std::string& text) {
-  m_history->InsertItem(row, wxString::FromUTF8(text));
+  m_history->InsertItem(row, wxString::FromUTF8(ReadableUtf8(text)));
 }
 
 void CCatalogDlg::SetCell(int row, int column, const std::string& text) {
-  m_history->SetItem(row, column, wxString::FromUTF8(text));
+  m_history->SetItem(row, column, wxString::FromUTF8(ReadableUtf8(text)));
 }
 
 LocalTime CCatalogDlg::CurrentTime() {

@@ -434,6 +434,21 @@ TEST_F(WindowTest, OneQuestionAboutTheFileThatWillBeWritten) {
   wxTEST_DIALOG(Click(IDC_BROWSE_OUTPUT), File(Path("bar.slc")), Message(seen, wxID_NO));
   EXPECT_EQ(seen, Lines{"Orbivane: " + Path("bar.slc") + " already exists.\nDo you want to replace it?"});
   EXPECT_EQ(Text(IDC_OUTPUT), Path("foo.slc"));
+#ifndef _WIN32
+  std::filesystem::create_symlink("gone.slc", Path("dangling.slc"));  // nothing is replaced: no question
+  wxTEST_DIALOG(Click(IDC_BROWSE_OUTPUT), File(Path("dangling.slc")));
+  EXPECT_EQ(Text(IDC_OUTPUT), Path("dangling.slc"));
+#endif
+}
+
+TEST_F(WindowTest, HistoryTextAndMessagesThatAreNotUtf8AreShownReadably) {
+  const HistoryRecord record = MakeHistoryRecord({2001, 12, 6, 1, 45, 9}, "j\xF6rg.slc", "1-6", 6);
+  WriteFile(Path("history"), std::string(reinterpret_cast<const char*>(&record), sizeof record));
+  ASSERT_TRUE(window_.m_catalog.LoadHistory().ok());
+  EXPECT_EQ(Rows(), Lines{"date | j\xC3\xB6rg.slc | 1-6 | 6"});
+  Lines seen;
+  wxTEST_DIALOG(window_.ShowMessage("\"j\xF6rg.slc\""), Message(seen));
+  EXPECT_EQ(seen, Lines{"Orbivane: \"j\xC3\xB6rg.slc\""});
 }
 
 }  // namespace
