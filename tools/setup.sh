@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev         # libFuzzer, for the fuzz targets
   libisal-dev zlib1g-dev           # inflaters of compressed sources (ISA-L; zlib, also for the tests)
   isal                             # igzip, the benchmark's baseline for compressed sources
+  dpkg-dev lintian appstream       # the .deb (tools/deb.sh): dpkg-shlibdeps, and its checks
   "$@"
 )
 

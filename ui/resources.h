@@ -10,8 +10,10 @@ namespace orbivane {
 // A new bitmap of the 134 x 100 background each call.
 wxBitmap LoadBackgroundBitmap();
 
-// The icon in its two sizes, 16 and 32 pixels.
+// The icon in its four sizes, 16, 32, 48 and 64 pixels (the two larger for
+// displays of 150% and 200%).
 wxIconBundle LoadAppIcons();
+// The largest image of at most `size` pixels (the smallest if none is).
 wxBitmap LoadAppIconBitmap(int size);
 
 }  // namespace orbivane
