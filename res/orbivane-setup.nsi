@@ -3,7 +3,8 @@
 ; It needs no administrator: the programs go to %LOCALAPPDATA%\Programs\Orbivane, the Start-menu shortcut
 ; and the uninstall entry are the current user's. The shortcut starts the window in Documents\Orbivane,
 ; where its history lives; uninstalling leaves that folder as it is.
-Unicode true
+; A 64-bit installer for the 64-bit programs, runnable where no 32-bit subsystem is.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestDPIAware true

@@ -67,7 +67,7 @@ echo "Wrote $deb"
 
 echo "== Checks of $deb"
 lintian --fail-on error "$deb"
-appstreamcli validate --no-net "$work/first/debian/orbivane/usr/share/metainfo/org.orbivane.Orbivane.metainfo.xml" >/dev/null
+appstreamcli validate --no-net "$work"/first/debian/orbivane/usr/share/metainfo/*.metainfo.xml >/dev/null
 # Installed into a scratch root, its orbivane-cli converts the sample.
 scratch=$work/scratch
 dpkg -x "$deb" "$scratch"

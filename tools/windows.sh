@@ -16,8 +16,8 @@ jobs=$(nproc)
 
 # Debian packages beyond those of the Linux build (which include Xvfb for the
 # window's tests): the cross compiler, zlib for Windows, Wine, dpkg-source
-# for the source packages, and zip.
-bash tools/setup.sh g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 dpkg-dev zip
+# for the source packages, zip, and makensis for the installer.
+bash tools/setup.sh g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 dpkg-dev zip nsis
 
 # Every Wine process of this run shares one virtual display: the prefix's
 # desktop starts once, on it, and the window's tests take turns there.
@@ -199,9 +199,16 @@ catalog that Skyloom or another program holds open, or that is read-only,
 is not replaced: the message names the file and the reason, and the old
 catalog stays as it was.
 TEXT
-(cd "$package" && zip -q -X ../package.zip orbivane.exe orbivane-cli.exe README.txt)
+# The zip's times are the commit's, so two builds of one commit give the same zip.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+touch -d "@$SOURCE_DATE_EPOCH" "$package"/*
+(cd "$package" && TZ=UTC zip -q -X ../package.zip orbivane.exe orbivane-cli.exe README.txt)
 
 echo "== Windows tests under Wine (then $zip)"
 ctest --preset windows -j "$jobs"
 mkdir -p dist
 mv "$build/package.zip" "$zip"
+
+# ---- The per-user installer, and the dialogs at 150% and 200% ----
+bash tools/windows_setup.sh "$package" "$version"
+bash tools/checksums.sh
