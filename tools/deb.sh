@@ -16,7 +16,9 @@ cmake --build --preset release -j "$(nproc)" --target orbivane orbivane-cli
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release/CMakeCache.txt)
 arch=$(dpkg --print-architecture)
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+# Every time in the package is the commit's (outside a git clone, CMakeLists.txt's).
+committed=$(git log -1 --format=%ct 2>/dev/null || stat -c %Y CMakeLists.txt)
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$committed}
 work=build/deb
 deb=dist/orbivane_${version}_$arch.deb
 rm -rf "$work"
@@ -28,9 +30,11 @@ if [[ $(sed -n '1s/^orbivane (\([^)]*\)).*/\1/p' res/deb/changelog) != "$version
 fi
 
 # The package's tree in DIR/debian/orbivane, as `cmake --install` lays it out under /usr.
+# `retime` gives the installed files another time first, as a build on another day would.
 stage() {
   local dir=$1 root=$1/debian/orbivane
   DESTDIR=$PWD/$root cmake --install build/release --prefix /usr --strip >/dev/null
+  [[ ${2:-} == retime ]] && find "$root" -exec touch -d "@$((SOURCE_DATE_EPOCH + 86400))" {} +
   local doc=$root/usr/share/doc/orbivane
   mkdir -p "$doc"
   cp res/deb/copyright "$doc/copyright"
@@ -57,17 +61,18 @@ stage() {
 
 stage "$work/first"
 dpkg-deb --root-owner-group -Zxz --build "$work/first/debian/orbivane" "$deb" >/dev/null
-stage "$work/again"
+# A second packing of files of another time: any time but the commit's that reaches the package shows.
+stage "$work/again" retime
 dpkg-deb --root-owner-group -Zxz --build "$work/again/debian/orbivane" "$work/again.deb" >/dev/null
 if ! cmp -s "$deb" "$work/again.deb"; then
-  echo "deb.sh: a second packing of the same build gives other bytes than $deb" >&2
+  echo "deb.sh: a second packing of the same build, its files of another time, gives other bytes than $deb" >&2
   exit 1
 fi
 echo "Wrote $deb"
 
 echo "== Checks of $deb"
 lintian --fail-on error "$deb"
-appstreamcli validate --no-net "$work"/first/debian/orbivane/usr/share/metainfo/*.metainfo.xml >/dev/null
+appstreamcli validate --no-net "$work"/first/debian/orbivane/usr/share/metainfo/*.metainfo.xml
 # Installed into a scratch root, its orbivane-cli converts the sample.
 scratch=$work/scratch
 dpkg -x "$deb" "$scratch"

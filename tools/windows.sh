@@ -199,8 +199,10 @@ catalog that Skyloom or another program holds open, or that is read-only,
 is not replaced: the message names the file and the reason, and the old
 catalog stays as it was.
 TEXT
-# The zip's times are the commit's, so two builds of one commit give the same zip.
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+# The zip's times are the commit's (outside a git clone, the time of
+# CMakeLists.txt), so two builds of one commit give the same zip.
+committed=$(git log -1 --format=%ct 2>/dev/null || stat -c %Y CMakeLists.txt)
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$committed}
 touch -d "@$SOURCE_DATE_EPOCH" "$package"/*
 (cd "$package" && TZ=UTC zip -q -X ../package.zip orbivane.exe orbivane-cli.exe README.txt)
 
