@@ -173,6 +173,11 @@ zip=dist/orbivane-$version-windows-x64.zip
 package=$build/package
 rm -rf "$package" "$build/package.zip"
 mkdir -p "$package"
+# The times in the zip and the executables' headers (which strip writes anew)
+# are the commit's (outside a git clone, the time of CMakeLists.txt), so two
+# builds of one commit give the same zip.
+committed=$(git log -1 --format=%ct 2>/dev/null || stat -c %Y CMakeLists.txt)
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$committed}
 $host-strip -o "$package/orbivane.exe" "$build/ui/orbivane.exe"
 $host-strip -o "$package/orbivane-cli.exe" "$build/cli/orbivane-cli.exe"
 sed 's/$/\r/' >"$package/README.txt" <<TEXT
@@ -199,10 +204,6 @@ catalog that Skyloom or another program holds open, or that is read-only,
 is not replaced: the message names the file and the reason, and the old
 catalog stays as it was.
 TEXT
-# The zip's times are the commit's (outside a git clone, the time of
-# CMakeLists.txt), so two builds of one commit give the same zip.
-committed=$(git log -1 --format=%ct 2>/dev/null || stat -c %Y CMakeLists.txt)
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$committed}
 touch -d "@$SOURCE_DATE_EPOCH" "$package"/*
 (cd "$package" && TZ=UTC zip -q -X ../package.zip orbivane.exe orbivane-cli.exe README.txt)
 
