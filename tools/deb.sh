@@ -42,9 +42,9 @@ stage() {
   gzip -9n "$root/usr/share/man/man1/orbivane-cli.1"
   # Only the dependency list differs between machines; the rest is fixed.
   printf 'Source: orbivane\n' >"$dir/debian/control"
-  local depends bin=$PWD/$root/usr/bin
+  mkdir -p "$root/DEBIAN"  # which tells dpkg-shlibdeps where the package's tree begins
+  local depends bin=debian/orbivane/usr/bin
   depends=$(cd "$dir" && dpkg-shlibdeps -O -e"$bin/orbivane" -e"$bin/orbivane-cli" | sed -n 's/^shlibs:Depends=//p')
-  mkdir -p "$root/DEBIAN"
   # Installed-Size in KiB, counted as dpkg-gencontrol does: whole KiB per file, one per folder.
   local size
   size=$(find "$root" -path "$root/DEBIAN" -prune -o -printf '%y %s\n' |
