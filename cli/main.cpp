@@ -179,7 +179,7 @@ int Run(const std::vector<std::string>& args) {
     return kExitOk;
   }
   if (line->command == "--version") {
-    std::puts("orbivane-cli 1.0.0.1");
+    std::puts("orbivane-cli " ORBIVANE_VERSION);
     return kExitOk;
   }
   if (line->command == "convert") return Convert(*line);

@@ -4,8 +4,9 @@
   background.bmp   the tiled dialog background: 134 x 100 pixels, 24-bit,
                    uncompressed, bottom-up rows, 3780 pixels per metre
   orbivane-16.png  the program icon, 16 x 16
-  orbivane-32.png  the program icon, 32 x 32
-  orbivane.ico     both icon images, for the Windows resource script
+  orbivane-32.png  the program icon, 32 x 32 (and -48, -64: 48 and 64 pixels,
+                   for displays of 150% and 200%)
+  orbivane.ico     the four icon images, for the Windows resource script
 
 The images are committed; rerun this only to change them. It uses the
 standard library alone and is deterministic, so a rerun gives the same bytes.
@@ -75,6 +76,7 @@ def write_bmp(path, img):
 
 
 # ---------------------------------------------------------------------- icon
+ICON_SIZES = (16, 32, 48, 64)
 # The sixteen colours of the classic 16-colour palette.
 PALETTE = {
     "black": (0, 0, 0), "navy": (0, 0, 128), "blue": (0, 0, 255), "silver": (192, 192, 192),
@@ -155,7 +157,7 @@ def write_ico(path, images):
 def main():
     write_bmp(os.path.join(HERE, "background.bmp"), background_pixels())
     icons = []
-    for size in (16, 32):
+    for size in ICON_SIZES:
         png = png_bytes(icon_pixels(size))
         with open(os.path.join(HERE, "orbivane-%d.png" % size), "wb") as f:
             f.write(png)

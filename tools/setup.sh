@@ -14,6 +14,7 @@ packages=(
   libcurl4-openssl-dev             # the HTTP transport of downloads
   python3 openssl curl             # the download tests' origin and CA; curl, the download benchmark's baseline
   isal                             # igzip, the benchmark's baseline for compressed sources
+  dpkg-dev lintian appstream       # the .deb (tools/deb.sh): dpkg-shlibdeps, and its checks
   "$@"
 )
 

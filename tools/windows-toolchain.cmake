@@ -22,7 +22,8 @@ set(wxWidgets_CONFIG_EXECUTABLE ${ORBIVANE_WINDOWS_PREFIX}/bin/wx-config CACHE F
 
 # Stand-alone executables: the C and C++ runtimes, winpthreads, libpng and
 # zlib are linked in, so only the system's own DLLs are imported.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# No link time in the executables' headers, so that two builds of one commit give the same files.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,--no-insert-timestamp")
 set(ZLIB_USE_STATIC_LIBS ON)  # find_package(ZLIB): libz.a, not the import library of zlib1.dll
 
 # The tests run under Wine, in a prefix of their own inside the build folder.

@@ -16,8 +16,8 @@ jobs=$(nproc)
 
 # Debian packages beyond those of the Linux build (which include Xvfb for the
 # window's tests): the cross compiler, zlib for Windows, Wine, dpkg-source
-# for the source packages, and zip.
-bash tools/setup.sh g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 dpkg-dev zip
+# for the source packages, zip, and makensis for the installer.
+bash tools/setup.sh g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 dpkg-dev zip nsis
 
 # Every Wine process of this run shares one virtual display: the prefix's
 # desktop starts once, on it, and the window's tests take turns there.
@@ -173,6 +173,11 @@ zip=dist/orbivane-$version-windows-x64.zip
 package=$build/package
 rm -rf "$package" "$build/package.zip"
 mkdir -p "$package"
+# The times in the zip and the executables' headers (which strip writes anew)
+# are the commit's (outside a git clone, the time of CMakeLists.txt), so two
+# builds of one commit give the same zip.
+committed=$(git log -1 --format=%ct 2>/dev/null || stat -c %Y CMakeLists.txt)
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$committed}
 $host-strip -o "$package/orbivane.exe" "$build/ui/orbivane.exe"
 $host-strip -o "$package/orbivane-cli.exe" "$build/cli/orbivane-cli.exe"
 sed 's/$/\r/' >"$package/README.txt" <<TEXT
@@ -208,7 +213,8 @@ catalog that Skyloom or another program holds open, or that is read-only,
 is not replaced: the message names the file and the reason, and the old
 catalog stays as it was.
 TEXT
-(cd "$package" && zip -q -X ../package.zip orbivane.exe orbivane-cli.exe README.txt)
+touch -d "@$SOURCE_DATE_EPOCH" "$package"/*
+(cd "$package" && TZ=UTC zip -q -X ../package.zip orbivane.exe orbivane-cli.exe README.txt)
 
 echo "== Windows tests under Wine (then $zip)"
 ctest --preset windows -j "$jobs"
@@ -216,3 +222,7 @@ echo "== The download table through orbivane-cli.exe (WinHTTP) against a loopbac
 python3 tests/fetch_table.py --no-posix --https --system-trust --cli wine "$build/cli/orbivane-cli.exe"
 mkdir -p dist
 mv "$build/package.zip" "$zip"
+
+# ---- The per-user installer, and the dialogs at 150% and 200% ----
+bash tools/windows_setup.sh "$package" "$version"
+bash tools/checksums.sh

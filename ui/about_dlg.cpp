@@ -13,7 +13,7 @@ namespace orbivane {
 CAboutDlg::CAboutDlg(wxWindow* parent)
     : CPatternDlg(IDD_ABOUTBOX, parent, wxString::FromUTF8(kAppTitle), wxSize(235, 55), false) {
   const wxRect iconRect = DluRect(11, 17, 20, 20);
-  new wxStaticBitmap(this, IDC_STATIC, LoadAppIconBitmap(32), iconRect.GetPosition(), iconRect.GetSize());
+  new wxStaticBitmap(this, IDC_STATIC, LoadAppIconBundle(), iconRect.GetPosition(), iconRect.GetSize());
   AddLabel(wxString::FromUTF8(kAboutVersionLine), DluRect(40, 10, 119, 8), wxALIGN_LEFT);
   AddLabel(wxString::FromUTF8(kAboutPurposeLine), DluRect(40, 25, 119, 8), wxALIGN_LEFT);
   const wxRect okRect = DluRect(178, 7, 50, 14);

@@ -38,7 +38,7 @@ void AddGroupBox(wxWindow* parent, const wxString& text, const wxRect& rect) {
 
 void CCatalogDlg::CreateControls() {
   m_editSource = AddEdit(this, IDC_SOURCE, DluRect(13, 20, 260, 12), wxTE_READONLY);
-  AddButton(this, IDC_BROWSE_SOURCE, "...", DluRect(277, 20, 22, 13));
+  wxButton* browseSource = AddButton(this, IDC_BROWSE_SOURCE, "...", DluRect(277, 20, 22, 13));
   // The Total shows every count up to 99,999,999 and its blank: where this
   // desktop's font needs more room, the field widens into the free space on
   // its left and its caption moves with it.
@@ -47,6 +47,13 @@ void CCatalogDlg::CreateControls() {
   m_total = AddStaticField(IDC_TOTAL, totalRect, wxALIGN_RIGHT, "99999999 ");
   const int widened = m_total->GetParent()->GetSize().x - totalRect.width;
   totalCaption->Move(totalCaption->GetPosition() - wxPoint(widened, 0));
+  // Where the caption then comes closer than 2 units to the "..." button, the
+  // button and the path field give way.
+  const int clash = browseSource->GetRect().GetRight() + 1 + DluRect(0, 0, 2, 0).width - totalCaption->GetPosition().x;
+  if (clash > 0) {
+    browseSource->Move(browseSource->GetPosition() - wxPoint(clash, 0));
+    m_editSource->SetSize(m_editSource->GetSize() - wxSize(clash, 0));
+  }
   m_editFilter = AddEdit(this, IDC_FILTER, DluRect(49, 65, 313, 12), 0);
   m_editOutput = AddEdit(this, IDC_OUTPUT, DluRect(49, 86, 286, 12), wxTE_READONLY);
   AddButton(this, IDC_BROWSE_OUTPUT, "...", DluRect(340, 86, 22, 13));

@@ -11,5 +11,9 @@ extern const unsigned char icon16_png[];
 extern const std::size_t icon16_png_size;
 extern const unsigned char icon32_png[];
 extern const std::size_t icon32_png_size;
+extern const unsigned char icon48_png[];
+extern const std::size_t icon48_png_size;
+extern const unsigned char icon64_png[];
+extern const std::size_t icon64_png_size;
 
 }  // namespace orbivane::embedded

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <wx/bitmap.h>
+#include <wx/bmpbndl.h>
 #include <wx/iconbndl.h>
 
 namespace orbivane {
@@ -10,8 +11,13 @@ namespace orbivane {
 // A new bitmap of the 134 x 100 background each call.
 wxBitmap LoadBackgroundBitmap();
 
-// The icon in its two sizes, 16 and 32 pixels.
+// The icon's sizes: 16 and 32 pixels, and 48 and 64 for displays of 150% and 200%.
+inline constexpr int kAppIconSizes[] = {16, 32, 48, 64};
 wxIconBundle LoadAppIcons();
+// The image of one of those sizes.
 wxBitmap LoadAppIconBitmap(int size);
+// The 32-pixel icon with its 48 and 64 pixel images, so that a control shows
+// the one drawn for its monitor's DPI.
+wxBitmapBundle LoadAppIconBundle();
 
 }  // namespace orbivane

@@ -171,7 +171,7 @@ TEST_F(WindowTest, StartsWithItsImagesAndShowsAnUnreadableHistory) {
   wxTEST_DIALOG(window.Show(), Message(seen));
   EXPECT_EQ(seen, Lines{"Orbivane: Cannot read history file \"" + Path("history") + "\": Is a directory"});
   EXPECT_TRUE(window.GetBackgroundBrush().IsOk());
-  EXPECT_EQ(window.GetIcons().GetIconCount(), 2u);
+  EXPECT_EQ(window.GetIcons().GetIconCount(), 4u);
 }
 
 TEST_F(WindowTest, ChoosingBothFilesThenStartingPutsTheNewestRunOnTopAndFillsTheBar) {
