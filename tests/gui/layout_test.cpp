@@ -14,7 +14,10 @@
 
 #include "about_dlg.h"
 #include "catalog_dlg.h"
+#include "download_dlg.h"
 #include "help_dlg.h"
+#include "resource_ids.h"
+#include "web_addresses.h"
 #include "test_files.h"
 
 namespace orbivane::testing {
@@ -81,7 +84,14 @@ TEST(LayoutTest, EveryDialogShowsEachTextWholeAndNoControlOverlapsAnother) {
     CAboutDlg about(&window);
     CHelpDlg help(&window);
     help.TransferDataToWindow();
-    for (CPatternDlg* dialog : std::initializer_list<CPatternDlg*>{&window, &about, &help}) {
+    // The download ends at once (nothing listens on port 1); its dialog then shows the longest texts it has.
+    DownloadOptions nowhere;
+    nowhere.url = "http://127.0.0.1:1/astorb.dat.gz";
+    nowhere.target = folder.path() + "/astorb.dat.gz";
+    CDownloadDlg download(&window, nowhere);
+    download.FindWindow(IDC_DOWNLOAD_ADDRESS)->SetLabel(kAstorbDownloadUrl);
+    download.FindWindow(IDC_DOWNLOAD_STATUS)->SetLabel("1073.7 of 1073.7 MB, 999.9 MB/s");
+    for (CPatternDlg* dialog : std::initializer_list<CPatternDlg*>{&window, &about, &help, &download}) {
       Lines faults;
       CollectFaults(dialog, faults);
       EXPECT_EQ(faults, Lines{}) << "template " << dialog->GetTemplateId() << " at " << dpi << " DPI";
