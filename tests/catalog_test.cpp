@@ -890,7 +890,7 @@ TEST(CliTest, ItsVersionRecordNamesTheCommandLineTool) {
                ? testing::Utf8(std::filesystem::path(std::wstring(text))) + "|"
                : "(none)|";
   }
-  EXPECT_EQ(got, "Orbivane command-line tool|1.0.0.1|orbivane-cli|orbivane-cli.exe|");
+  EXPECT_EQ(got, "Orbivane command-line tool|1, 0, 0, 1|orbivane-cli|orbivane-cli.exe|");
 }
 #endif
 
