@@ -8,7 +8,7 @@
 
 #include "file_message.h"
 #include "file_time.h"
-#include "gzip_check.h"
+#include "overlapped_check.h"
 #include "http_date.h"
 #include "os_file.h"
 #include "source_stream.h"
@@ -66,7 +66,7 @@ class Transfer final : public HttpSink {
       // A long part takes a while; Cancel still ends it at once, and the part stays.
       if ((cancelled_ = cancel_ != nullptr && cancel_->load())) return;
     }
-    if (n != 0 || offset_ == 0 || file_.SeekToEnd() != 0) StartOver();
+    if (n != 0 || !check_.Drain() || offset_ == 0 || file_.SeekToEnd() != 0) StartOver();
   }
 
   bool cancelled() const { return cancelled_; }
@@ -181,7 +181,7 @@ class Transfer final : public HttpSink {
   DownloadObserver* observer_;
   const std::atomic<bool>* cancel_;
   OsFile file_;
-  GzipCheck check_;
+  OverlappedCheck check_;
   std::int64_t partTime_ = 0;
   std::int64_t offset_ = 0;    // bytes of the part file taken up
   std::int64_t received_ = 0;  // bytes of this response's body written
@@ -215,6 +215,8 @@ DownloadResult Transfer::Failed(std::string message, bool keepPart) {
 
 DownloadResult Transfer::Finish(const TransportResult& sent, const std::optional<std::int64_t>& targetTime) {
   const std::string prefix = "Cannot download \"" + options_.url + "\": ";
+  // A refusal the check found while the transfer went on counts as found when the bytes came.
+  if (failure_.empty() && !check_.Drain()) Refuse(check_.problem());
   if (!failure_.empty()) return Failed(failure_, !dropPart_);
   const std::string resumes = lastModified_ && offset_ + received_ > 0 ? "; the next download resumes there" : "";
   if (stalled_) {
