@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "curl_library.h"
 #include "http_transport.h"
 
 namespace orbivane {
@@ -128,6 +129,7 @@ class CurlTransport final : public HttpTransport {
   ~CurlTransport() override { curl_global_cleanup(); }
 
   TransportResult Get(const HttpRequest& request, HttpSink& sink) override {
+    if (const char* failure = CurlLoadFailure()) return {TransportError::kOther, failure};
     Exchange x;
     x.sink = &sink;
     x.easy = curl_easy_init();

@@ -45,6 +45,8 @@ stage() {
   mkdir -p "$root/DEBIAN"  # which tells dpkg-shlibdeps where the package's tree begins
   local depends bin=debian/orbivane/usr/bin
   depends=$(cd "$dir" && dpkg-shlibdeps -O -e"$bin/orbivane" -e"$bin/orbivane-cli" | sed -n 's/^shlibs:Depends=//p')
+  # libcurl is loaded only when a download starts (dlopen), so dpkg-shlibdeps cannot see it.
+  depends="$depends, libcurl4 (>= 7.85.0)"
   # Installed-Size in KiB, counted as dpkg-gencontrol does: whole KiB per file, one per folder.
   local size
   size=$(find "$root" -path "$root/DEBIAN" -prune -o -printf '%y %s\n' |
