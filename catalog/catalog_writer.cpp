@@ -1,6 +1,7 @@
 #include "catalog_writer.h"
 
 #include "file_message.h"
+#include "file_replacement.h"
 
 #include <atomic>
 #include <cerrno>
@@ -56,8 +57,8 @@ unsigned NameCheck(std::string_view text) {
   return hash % 100000;
 }
 
-// Whether `name`, in the target's folder, is a temporary file that TemporaryName made for the target, and for
-// which process: the name must be exactly the one it makes, check included.
+// Whether `name`, in the target's folder, is a temporary file that TemporaryName made for the target on this
+// host, and for which process: the name must be exactly the one it makes, check included.
 bool IsTemporaryOf(const std::string& target, const std::string& name, long long& process) {
   const std::string stem = TemporaryStem(target);
   if (!name.starts_with(stem)) return false;
@@ -66,11 +67,13 @@ bool IsTemporaryOf(const std::string& target, const std::string& name, long long
   if (processError != std::errc() || afterProcess == end || *afterProcess != '-') return false;
   unsigned serial = 0;
   if (std::from_chars(afterProcess + 1, end, serial).ec != std::errc()) return false;
-  return NameOf(TemporaryName(target, process, serial)) == name;
+  return NameOf(TemporaryName(target, process, serial, ProcessHost())) == name;
 }
 
 // Temporary files for this target of runs that were killed before they could delete them. Only what is
-// certainly such a file goes: of this target's name, in TemporaryName's exact form, of a process that is gone.
+// certainly such a file goes: of this target's name, in TemporaryName's exact form, of a process of this host
+// that is gone. A folder shared with another machine or container holds files of its processes too, whose ids
+// say nothing here.
 void RemoveLeftovers(const std::string& target) {
   const std::string folder = FolderOf(target);
   std::vector<std::string> names;
@@ -91,9 +94,9 @@ unsigned NextSerial() {
 
 }  // namespace
 
-std::string TemporaryName(const std::string& target, long long process, unsigned serial) {
+std::string TemporaryName(const std::string& target, long long process, unsigned serial, const std::string& host) {
   const std::string start = TemporaryStem(target) + std::to_string(process) + "-" + std::to_string(serial);
-  return FolderOf(target) + start + "-" + std::to_string(NameCheck(start)) + ".tmp";
+  return FolderOf(target) + start + "-" + std::to_string(NameCheck(start + "@" + host)) + ".tmp";
 }
 
 CatalogWriter::~CatalogWriter() { Abandon(); }
@@ -113,10 +116,10 @@ Status CatalogWriter::Open(const std::string& path) {
     return Status::Failure(FileMessage("create", "catalog file", path,
                                        "the name is reserved for a device on Windows; choose another name"));
   }
-  FileInfo info;
-  if (const int err = StatPath(path, info); err != 0) {
+  if (const int err = LookAtReplacedFile(path, replaced_); err != 0) {
     return Status::Failure(FileMessage("create", "catalog file", path, err));
   }
+  const FileInfo& info = replaced_.info;
   if (info.exists && !info.regular) {
     inPlace_ = true;
     if (const int err = file_.OpenExistingForWriting(path, true); err != 0) {
@@ -125,10 +128,11 @@ Status CatalogWriter::Open(const std::string& path) {
     return Status::Ok();
   }
 
-  // Replace the file a link points to, not the link.
-  target_ = ResolvedPath(path);
-  const std::string folder = FolderOf(target_);
-  RemoveLeftovers(target_);
+  const std::string& target = replaced_.path;
+  const std::string folder = FolderOf(target);
+  RemoveLeftovers(target);
+  // Refused before the work rather than at its end; the replace itself checks again.
+  if (info.writeProtected) return Status::Failure(FileMessage("write", "catalog file", path, EACCES));
   int err = file_.CreateUnnamed(folder);
   if (err != 0) {
     // The file system wants a name from the start.
@@ -142,8 +146,7 @@ Status CatalogWriter::Open(const std::string& path) {
     }
     return Status::Failure(FileMessage("create", "catalog file", path, err));
   }
-  // A replaced catalog keeps its permissions.
-  if (info.exists) file_.SetMode(info.mode);
+  KeepPermissions(replaced_, file_);
   return Status::Ok();
 }
 
@@ -169,7 +172,7 @@ Status CatalogWriter::WriteFailure() const {
 int CatalogWriter::NameTemporary(int (OsFile::*make)(const std::string&)) {
   int err = EEXIST;
   for (unsigned attempt = 0; attempt < 100 && err == EEXIST; ++attempt) {
-    temporary_ = TemporaryName(target_, getpid(), NextSerial());
+    temporary_ = TemporaryName(replaced_.path, getpid(), NextSerial(), ProcessHost());
     // Armed before the file has the name, so that no interrupt finds it named and not armed. A name taken
     // already holds this process's id: it was left by a run that is gone.
     interruptSlot_ = RemoveOnInterrupt(temporary_);
@@ -186,7 +189,7 @@ Status CatalogWriter::Commit() {
   if (error_ == 0 && !inPlace_ && temporary_.empty()) error_ = NameTemporary(&OsFile::LinkAs);
   if (const int err = file_.Close(); error_ == 0) error_ = err;
   if (error_ == 0 && !inPlace_) {
-    error_ = RenameFile(temporary_, target_);
+    error_ = MoveIntoPlace(replaced_, temporary_);
     if (error_ == 0) {
       temporary_.clear();
       KeepOnInterrupt(std::exchange(interruptSlot_, -1));

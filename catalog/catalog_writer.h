@@ -9,20 +9,22 @@
 // a name from the start, an interrupt deletes the file. What a run killed
 // while its temporary file had a name left, the next run to the same output
 // deletes: only names of TemporaryName's exact form for that output, of
-// processes that are gone, so that no file of anyone else's goes.
+// processes of this host that are gone, so that no file of anyone else's goes.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "file_replacement.h"
 #include "os_file.h"
 #include "status.h"
 
 namespace orbivane {
 
-// The temporary file's name beside `target` for a process:
-// ".NAME.PROCESS-SERIAL-CHECK.tmp", where CHECK is a hash of the rest.
-std::string TemporaryName(const std::string& target, long long process, unsigned serial);
+// The temporary file's name beside `target` for a process of a host (see
+// ProcessHost): ".NAME.PROCESS-SERIAL-CHECK.tmp", where CHECK is a hash of
+// the rest and of the host.
+std::string TemporaryName(const std::string& target, long long process, unsigned serial, const std::string& host);
 
 class CatalogWriter {
  public:
@@ -58,7 +60,7 @@ class CatalogWriter {
   int NameTemporary(int (OsFile::*make)(const std::string&));
 
   std::string path_;        // the output as the user named it
-  std::string target_;      // the file that is replaced (links resolved)
+  ReplacedFile replaced_;   // the file that is replaced (links resolved)
   std::string temporary_;   // the temporary file's name once it has one
   bool inPlace_ = false;    // writing into the output itself
   int interruptSlot_ = -1;  // the temporary file goes on an interrupt

@@ -37,13 +37,33 @@ void ClearNonBlocking(int fd) {
   if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
 }
 
+FileKind KindOf(mode_t mode) {
+  if (S_ISREG(mode)) return FileKind::kRegular;
+  if (S_ISDIR(mode)) return FileKind::kFolder;
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return FileKind::kDevice;
+  if (S_ISFIFO(mode)) return FileKind::kFifo;
+  if (S_ISSOCK(mode)) return FileKind::kSocket;
+  return FileKind::kOther;
+}
+
 void FillInfo(const struct stat& st, FileInfo& info) {
   info.exists = true;
-  info.regular = S_ISREG(st.st_mode);
-  info.directory = S_ISDIR(st.st_mode);
+  info.kind = KindOf(st.st_mode);
+  info.regular = info.kind == FileKind::kRegular;
+  info.directory = info.kind == FileKind::kFolder;
   info.device = static_cast<std::uint64_t>(st.st_dev);
   info.inode = static_cast<std::uint64_t>(st.st_ino);
   info.mode = static_cast<unsigned>(st.st_mode) & 07777u;
+  info.modified = static_cast<std::int64_t>(st.st_mtime);
+}
+
+// Root may write anything, yet a file its owner made read-only is kept as
+// Windows keeps a read-only one; another user asks the system.
+bool IsWriteProtected(const std::string& path, const struct stat& st) {
+  if (!S_ISREG(st.st_mode)) return false;
+  const uid_t user = ::geteuid();
+  if (user == 0 || user == st.st_uid) return (st.st_mode & S_IWUSR) == 0;
+  return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES;
 }
 
 }  // namespace
@@ -55,7 +75,13 @@ int StatPath(const std::string& path, FileInfo& info) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return (errno == ENOENT || errno == ENOTDIR) ? 0 : errno;
   FillInfo(st, info);
+  info.writeProtected = IsWriteProtected(path, st);
   return 0;
+}
+
+bool IsSymbolicLink(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 OsFile::~OsFile() {
@@ -198,6 +224,16 @@ int OsFile::LockShared() { return Lock(fd_, LOCK_SH); }
 
 int OsFile::LockExclusive() { return Lock(fd_, LOCK_EX); }
 
+int OsFile::TryLockExclusive() {
+  const int err = Lock(fd_, LOCK_EX | LOCK_NB);
+  return err == EAGAIN ? EWOULDBLOCK : err;
+}
+
+int OsFile::SetModifiedTime(std::int64_t seconds) {
+  const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(seconds), 0}};
+  return ::futimens(fd_, times) == 0 ? 0 : errno;
+}
+
 int OsFile::Close() {
   if (fd_ < 0) return 0;
   const int fd = std::exchange(fd_, -1);
@@ -208,6 +244,8 @@ int OsFile::Close() {
 bool IsReservedDeviceName(const std::string&) { return false; }
 
 int RenameFile(const std::string& from, const std::string& to) {
+  // The folder's permission would let the file be replaced; its own says no.
+  if (struct stat st; ::stat(to.c_str(), &st) == 0 && IsWriteProtected(to, st)) return EACCES;
   return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
@@ -255,6 +293,15 @@ int ListFolder(const std::string& folder, std::vector<std::string>& names) {
   const int error = errno;
   ::closedir(dir);
   return error;
+}
+
+std::string ProcessHost() {
+  char name[256] = "";
+  if (::gethostname(name, sizeof name - 1) != 0) name[0] = '\0';
+  // Containers on one kernel share its boot and often its host name, not their process ids.
+  char space[64] = "";
+  const ssize_t n = ::readlink("/proc/self/ns/pid", space, sizeof space - 1);
+  return std::string(name) + "/" + std::string(space, n > 0 ? static_cast<std::size_t>(n) : 0);
 }
 
 bool ProcessIsGone(long long id) {

@@ -15,17 +15,51 @@ namespace orbivane {
 // another program holds open, say), negated.
 std::string SystemReason(int error);
 
+enum class FileKind { kMissing, kRegular, kFolder, kDevice, kFifo, kSocket, kOther };
+
 struct FileInfo {
   bool exists = false;
   bool regular = false;
   bool directory = false;
+  FileKind kind = FileKind::kMissing;
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
   unsigned mode = 0;  // permission bits
+  std::int64_t modified = 0;  // seconds since 1970 (UTC)
+  // The user may not write it: its owner's write permission is off (for root
+  // too, as Windows' read-only attribute holds for everyone) or, for another
+  // user, the system refuses writing. Known only from StatPath.
+  bool writeProtected = false;
 };
 
 // Follows symbolic links; a missing file gives exists == false and error 0.
 int StatPath(const std::string& path, FileInfo& info);
+
+// What a file that is not a regular one is, for a message: "a folder", "a
+// device", "a FIFO", "a socket"; "not a regular file" for anything else.
+inline std::string KindText(FileKind kind) {
+  switch (kind) {
+    case FileKind::kFolder:
+      return "a folder";
+    case FileKind::kDevice:
+      return "a device";
+    case FileKind::kFifo:
+      return "a FIFO";
+    case FileKind::kSocket:
+      return "a socket";
+    default:
+      return "not a regular file";
+  }
+}
+
+// True when the path's last component is a symbolic link (on Windows, a
+// reparse point: a link or a junction).
+bool IsSymbolicLink(const std::string& path);
+
+// Two infos of one file (of files that exist).
+inline bool SameFile(const FileInfo& a, const FileInfo& b) {
+  return a.exists && b.exists && a.device == b.device && a.inode == b.inode;
+}
 
 // An open file descriptor, closed when the object goes away.
 class OsFile {
@@ -68,6 +102,11 @@ class OsFile {
   // process, however it ends. A file system without locks is used unlocked.
   int LockShared();
   int LockExclusive();
+  // The exclusive lock without waiting: EWOULDBLOCK when another holds a lock
+  // on the file. On a file system without locks, 0.
+  int TryLockExclusive();
+  // Gives the file this modification time (seconds since 1970, UTC).
+  int SetModifiedTime(std::int64_t seconds);
   // Closes now and reports the close's own error (a delayed write error, say).
   int Close();
 
@@ -80,6 +119,8 @@ class OsFile {
 // elsewhere.
 bool IsReservedDeviceName(const std::string& name);
 
+// Moves `from` over `to` in one step. A write-protected `to` (see FileInfo)
+// is not replaced: EACCES.
 int RenameFile(const std::string& from, const std::string& to);
 // Deletes a file; a missing file gives ENOENT.
 int RemoveFile(const std::string& path);
@@ -89,6 +130,11 @@ std::string ResolvedPath(const std::string& path);
 int CurrentDirectory(std::string& directory);
 // The names in a folder, without "." and "..".
 int ListFolder(const std::string& folder, std::vector<std::string>& names);
+// What tells the processes of this system from those of another that share a
+// folder with it (another machine, or a container with process ids of its
+// own): the host's name and, on Linux, its process-id namespace. Process ids
+// mean something only together with it.
+std::string ProcessHost();
 // True only when no process with this id runs any more; one that has ended
 // and is not yet waited for (a zombie) has gone too.
 bool ProcessIsGone(long long id);

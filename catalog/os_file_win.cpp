@@ -88,15 +88,25 @@ bool IsFolder(HANDLE handle) {
   return GetFileInformationByHandle(handle, &data) && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+constexpr std::int64_t kTicksPerSecond = 10000000;
+constexpr std::int64_t kEpochTicks = 116444736000000000;  // 1601-01-01 to 1970-01-01
+
 void FillInfo(HANDLE handle, FileInfo& info) {
   info.exists = true;
   BY_HANDLE_FILE_INFORMATION data;
   // Devices (NUL, CON) and pipes have no file identity and are written in place.
-  if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &data)) return;
+  const DWORD type = GetFileType(handle);
+  info.kind = type == FILE_TYPE_CHAR ? FileKind::kDevice : type == FILE_TYPE_PIPE ? FileKind::kFifo : FileKind::kOther;
+  if (type != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &data)) return;
   info.directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   info.regular = !info.directory;
+  info.kind = info.directory ? FileKind::kFolder : FileKind::kRegular;
+  info.writeProtected = info.regular && (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
   info.device = data.dwVolumeSerialNumber;
   info.inode = (static_cast<std::uint64_t>(data.nFileIndexHigh) << 32) | data.nFileIndexLow;
+  const std::int64_t ticks = (static_cast<std::int64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                             data.ftLastWriteTime.dwLowDateTime;
+  info.modified = (ticks - kEpochTicks) / kTicksPerSecond;
 }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -294,6 +304,19 @@ int OsFile::LockShared() { return Lock(fd_, 0); }
 
 int OsFile::LockExclusive() { return Lock(fd_, LOCKFILE_EXCLUSIVE_LOCK); }
 
+int OsFile::TryLockExclusive() {
+  const int err = Lock(fd_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY);
+  return err == -static_cast<int>(ERROR_LOCK_VIOLATION) ? EWOULDBLOCK : err;
+}
+
+// Set through the handle that wrote the file, the time is not replaced by the
+// time of its close.
+int OsFile::SetModifiedTime(std::int64_t seconds) {
+  const std::int64_t ticks = seconds * kTicksPerSecond + kEpochTicks;
+  FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  return SetFileTime(HandleOf(fd_), nullptr, nullptr, &time) ? 0 : LastError();
+}
+
 int OsFile::Close() {
   if (fd_ < 0) return 0;
   const int fd = std::exchange(fd_, -1);
@@ -321,6 +344,11 @@ int RenameFile(const std::string& from, const std::string& to) {
     return 0;
   }
   return ReplaceFailure(to);
+}
+
+bool IsSymbolicLink(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 int RemoveFile(const std::string& path) { return DeleteFileW(Wide(path).c_str()) ? 0 : FailureOn(path); }
@@ -369,6 +397,13 @@ int ListFolder(const std::string& folder, std::vector<std::string>& names) {
   const DWORD code = GetLastError();
   FindClose(search);
   return code == ERROR_NO_MORE_FILES ? 0 : ErrorNumber(code);
+}
+
+std::string ProcessHost() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = L"";
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  if (!GetComputerNameW(name, &size)) size = 0;
+  return Narrow(name, size);
 }
 
 bool ProcessIsGone(long long id) {

@@ -351,6 +351,30 @@ TEST_F(CatalogTest, ReplacesTheFileALinkPointsToAndKeepsItsPermissions) {
   EXPECT_EQ(testing::ListDir(dir_ / "real"), "catalog.slc new.slc");
 }
 
+// A catalog that its owner made read-only is refused as Windows refuses a read-only one, with the same message,
+// and kept whole, also behind a link; one made read-only while the run works is refused when it would be replaced.
+TEST_F(CatalogTest, ACatalogItsOwnerMayNotWriteIsKeptWhole) {
+  WriteFile(src_, NumberedSource(2));
+  fs::create_symlink(out_, dir_ / "link.slc");
+  for (const std::string& named : {out_, dir_ / "link.slc"}) {
+    WriteFile(out_, "previous");
+    fs::permissions(out_, fs::perms(0444));
+    services_.messages.clear();
+    EXPECT_EQ(Start("1", src_, named).result, StartResult::kRunRefused);
+    EXPECT_EQ(services_.messages, std::vector<std::string>{"Cannot write catalog file \"" + named +
+                                                           "\": Permission denied"});
+    EXPECT_EQ(ReadFile(out_), "previous");
+    fs::permissions(out_, fs::perms(0644));
+  }
+  CatalogWriter writer;
+  ASSERT_TRUE(writer.Open(out_).ok());
+  writer.Write("new");
+  fs::permissions(out_, fs::perms(0400));
+  EXPECT_EQ(writer.Commit().message(), "Cannot write catalog file \"" + out_ + "\": Permission denied");
+  EXPECT_EQ(ReadFile(out_), "previous");
+  EXPECT_EQ(testing::ListDir(dir_.path()), "astorb.dat link.slc out.slc") << "no temporary file is left";
+}
+
 enum Operation { kStart, kLoad, kClear, kCount };
 
 // Each row fails the nth call of one kind on one file, for n = 1, 2, ... until the operation no longer reaches
@@ -474,10 +498,12 @@ TEST_F(CatalogTest, AnInterruptedRunLeavesNoTemporaryFile) {
   }
   EXPECT_EQ(ReadFile(out_), "previous");
   ::close(writer);
-  // Only that goes: any other name stays, however close to a temporary name, and so does a live run's file.
+  // Only that goes: any other name stays, however close to a temporary name, and so does a live run's file and
+  // the file of a run on another host sharing the folder, whose process ids mean nothing here.
+  const std::string host = ProcessHost();
   const std::set<std::string> names = {"astorb.dat", "b.dat", "history", "out.slc", ".notes.2024-01-15.tmp",
-      ".report.txt.31337-0-0.tmp", ".out.slc.31337-0-0.tmp", fs::path(TemporaryName("b.slc", 31337, 0)).string(),
-      fs::path(TemporaryName("out.slc", getppid(), 0)).string()};
+      ".report.txt.31337-0-0.tmp", ".out.slc.31337-0-0.tmp", fs::path(TemporaryName("b.slc", 31337, 0, host)),
+      fs::path(TemporaryName("out.slc", getppid(), 0, host)), fs::path(TemporaryName("out.slc", 99999996, 0, "x"))};
   std::string expected;
   for (const std::string& name : names) {
     if (name.front() == '.') WriteFile(dir_ / name, "a user's file");
@@ -502,7 +528,7 @@ TEST_F(CatalogTest, ACatalogHeldOpenOrReadOnlyIsKeptWhole) {
       {kShareAll, FILE_ATTRIBUTE_READONLY, false, "Permission denied"},
   };
   for (const auto& c : kCases) {
-    WriteFile(TemporaryName(out_, 99999996, 1), "left by a run that was killed");
+    WriteFile(TemporaryName(out_, 99999996, 1, ProcessHost()), "left by a run that was killed");
     ASSERT_TRUE(SetFileAttributesW(path.c_str(), c.attributes));
     const HANDLE held = c.held ? CreateFileW(path.c_str(), GENERIC_READ, c.share, nullptr, OPEN_EXISTING, 0, nullptr)
                                : INVALID_HANDLE_VALUE;
