@@ -7,10 +7,12 @@
 #include <optional>
 
 #include "file_message.h"
+#include "file_replacement.h"
 #include "file_time.h"
-#include "overlapped_check.h"
 #include "http_date.h"
 #include "os_file.h"
+#include "overlapped_check.h"
+#include "part_file.h"
 #include "source_stream.h"
 
 namespace orbivane {
@@ -36,6 +38,8 @@ std::string TransportReason(const TransportResult& result) {
       return "more than " + std::to_string(kMaxRedirects) + " redirects";
     case TransportError::kInsecureRedirect:
       return "a redirect from https to http was refused";
+    case TransportError::kRedirectNotHttp:
+      return "a redirect to an address that is not http or https was refused";
     case TransportError::kBadAddress:
       return "only http:// and https:// addresses can be downloaded";
     default:
@@ -46,17 +50,17 @@ std::string TransportReason(const TransportResult& result) {
 // One GET of the file, into the part file, with its check as the bytes arrive.
 class Transfer final : public HttpSink {
  public:
-  Transfer(const DownloadOptions& options, DownloadObserver* observer, const std::atomic<bool>* cancel)
-      : options_(options), part_(options.target + ".part"), observer_(observer), cancel_(cancel) {}
+  Transfer(const DownloadOptions& options, const ReplacedFile& replaced, PartFile& part, DownloadObserver* observer,
+           const std::atomic<bool>* cancel)
+      : options_(options), replaced_(replaced), part_(part), file_(part.file()), observer_(observer),
+        cancel_(cancel) {}
 
-  const std::string& part() const { return part_; }
-
-  // Takes up a part file left by an earlier download: its bytes go through the
-  // check again (a damaged one is dropped) and it is continued from its end.
+  // Takes up what the part file holds, left by an earlier download: its bytes go through the check again (a
+  // damaged part starts over) and the download continues from its end.
   void TakeUpPart() {
-    std::int64_t partTime = 0;
-    if (FileModifiedTime(part_, partTime) != 0 || file_.OpenOrCreateForUpdate(part_) != 0) return;
-    partTime_ = partTime;
+    FileInfo info;
+    if (part_.Size() == 0 || file_.Info(info) != 0) return;
+    partTime_ = info.modified;
     const auto block = std::make_unique<ReadBlock>();
     int err = 0;
     std::ptrdiff_t n;
@@ -86,24 +90,18 @@ class Transfer final : public HttpSink {
     reason_ = response.reason;
     lastModified_ = ParseHttpDate(response.lastModified);
     if (status_ == 304 || status_ == 416) return true;
-    if (status_ == 200 && offset_ > 0) StartOver();  // the file changed, or the server ignores ranges
+    // An answer that cannot be used leaves the part as it was: it passed its check.
     if (status_ == 206 && !StartsWith(response.contentRange, ("bytes " + std::to_string(offset_) + "-").c_str())) {
-      return Refuse("the server sent another range than the one asked for (" + response.contentRange + ")");
+      return RefuseAnswer("the server sent another range than the one asked for (" + response.contentRange + ")");
     }
     if (status_ != 200 && status_ != 206) return true;  // its body is not kept
-    if (response.contentLength >= 0) total_ = offset_ + response.contentLength;
-    if (total_ > kMaxDownloadBytes) return Refuse("the file is larger than 1 GiB");
-    if (!file_.is_open()) {
-      if (const int err = file_.OpenOrCreateForUpdate(part_); err != 0) {
-        failure_ = FileMessage("create", "part file", part_, err);
-        return false;
-      }
-    }
+    const std::int64_t start = status_ == 206 ? offset_ : 0;
+    if (response.contentLength >= 0) total_ = start + response.contentLength;
+    if (total_ > kMaxDownloadBytes) return RefuseAnswer("the file is larger than 1 GiB");
     wrote_ = true;
-    if (status_ == 200) {
-      if (const int err = file_.Truncate(0); err != 0) return WriteFailed(err);
-    }
-    return true;
+    // The file changed, or the server ignores ranges: the whole file comes.
+    if (status_ == 200) StartOver();
+    return failure_.empty();
   }
 
   bool OnBody(const char* data, std::size_t size) override {
@@ -117,7 +115,7 @@ class Transfer final : public HttpSink {
     if (lastByte_ - lastReport_ >= kProgressEvery) Report();
     // Each 8 MiB crossed, the disk starts on them, so the flush at the end is short.
     if (received_ / kWriteBackEvery != (received_ - static_cast<std::int64_t>(size)) / kWriteBackEvery) {
-      StartWriteBack(part_);
+      StartWriteBack(part_.path());
     }
     return true;
   }
@@ -156,20 +154,23 @@ class Transfer final : public HttpSink {
     check_.Reset();
     offset_ = 0;
     received_ = 0;
-    if (file_.is_open()) {
-      file_.Close();
-      RemoveFile(part_);
-    }
+    if (const int err = part_.StartOver(); err != 0) WriteFailed(err);
   }
 
  private:
+  // The body failed its check: the part goes.
   bool Refuse(const std::string& why) {
     failure_ = "Cannot download \"" + options_.url + "\": " + why;
     dropPart_ = true;
     return false;
   }
+  // The server's answer cannot be used; what the part holds stays for the next download.
+  bool RefuseAnswer(const std::string& why) {
+    failure_ = "Cannot download \"" + options_.url + "\": " + why;
+    return false;
+  }
   bool WriteFailed(int err) {
-    failure_ = FileMessage("write", "part file", part_, err);
+    failure_ = FileMessage("write", "part file", part_.path(), err);
     dropPart_ = true;
     return false;
   }
@@ -177,10 +178,11 @@ class Transfer final : public HttpSink {
   DownloadResult Replace();
 
   const DownloadOptions& options_;
-  const std::string part_;
+  const ReplacedFile& replaced_;
+  PartFile& part_;
+  OsFile& file_;
   DownloadObserver* observer_;
   const std::atomic<bool>* cancel_;
-  OsFile file_;
   OverlappedCheck check_;
   std::int64_t partTime_ = 0;
   std::int64_t offset_ = 0;    // bytes of the part file taken up
@@ -201,15 +203,16 @@ DownloadResult Transfer::Failed(std::string message, bool keepPart) {
   DownloadResult result;
   result.message = std::move(message);
   result.outcome = cancelled_ ? DownloadOutcome::kCancelled : DownloadOutcome::kFailed;
-  if (file_.is_open()) {
-    const int closed = file_.Close();
-    // A part is worth keeping only when the next request can ask for the same
-    // file; one that this transfer did not touch stays as it was.
-    if (wrote_) keepPart = keepPart && closed == 0 && lastModified_ && SetFileModifiedTime(part_, *lastModified_) == 0;
-    if (!keepPart) RemoveFile(part_);
+  // A part is worth keeping only when the next request can ask for the same
+  // file; one that this transfer did not touch stays as it was.
+  if (wrote_) keepPart = keepPart && lastModified_ && file_.SetModifiedTime(*lastModified_) == 0;
+  if (keepPart) {
+    part_.Keep();
+  } else {
+    part_.Drop();
   }
   std::int64_t unused = 0;
-  result.partKept = FileModifiedTime(part_, unused) == 0;
+  result.partKept = FileModifiedTime(part_.path(), unused) == 0;
   return result;
 }
 
@@ -230,6 +233,7 @@ DownloadResult Transfer::Finish(const TransportResult& sent, const std::optional
   }
   if (sent.error != TransportError::kNone) return Failed(prefix + TransportReason(sent), true);
   if (status_ == 304 && targetTime) {
+    part_.Keep();
     DownloadResult result;
     result.outcome = DownloadOutcome::kUnchanged;
     result.date = FormatDay(*targetTime);
@@ -243,16 +247,24 @@ DownloadResult Transfer::Finish(const TransportResult& sent, const std::optional
   return Replace();
 }
 
-// The checked part file replaces the target in one step, flushed first so
-// that a crash cannot leave a target with a hole.
+// The checked part file, still held, replaces the target in one step, flushed first so that a crash cannot leave
+// a target with a hole.
 DownloadResult Transfer::Replace() {
   int err = file_.Sync();
-  if (err == 0) err = file_.Close();
-  if (err != 0) return Failed(FileMessage("write", "part file", part_, err), false);
-  if (lastModified_) SetFileModifiedTime(part_, *lastModified_);
-  if ((err = RenameFile(part_, options_.target)) != 0) {
+  if (err == 0 && lastModified_) err = file_.SetModifiedTime(*lastModified_);
+  if (err == 0) err = KeepPermissions(replaced_, file_);
+  if (err != 0) return Failed(FileMessage("write", "part file", part_.path(), err), false);
+  // Only the file this download holds, never another found under its name.
+  if (!part_.StillOurs()) {
+    part_.Keep();
+    return Failed(FileMessage("replace", "ASTORB file", options_.target,
+                              "its part file \"" + part_.path() + "\" was replaced by another program"),
+                  true);
+  }
+  if ((err = MoveIntoPlace(replaced_, part_.path())) != 0) {
     return Failed(FileMessage("replace", "ASTORB file", options_.target, err), false);
   }
+  part_.file().Close();
   DownloadResult result;
   result.outcome = DownloadOutcome::kDownloaded;
   result.bytes = offset_ + received_;
@@ -261,6 +273,20 @@ DownloadResult Transfer::Replace() {
   result.message = "Downloaded " + options_.target + ": " + GroupedNumber(result.bytes) + " bytes, " +
                    GroupedNumber(result.lines) + " lines";
   return result;
+}
+
+// What the download may replace: a regular file the user may write, or nothing yet; the file a link points to.
+// Refused before any request, so that nothing is fetched for a target that cannot take it.
+std::string RefusedTarget(const DownloadOptions& options, ReplacedFile& replaced) {
+  if (const int err = LookAtReplacedFile(options.target, replaced); err != 0) {
+    return FileMessage("replace", "ASTORB file", options.target, err);
+  }
+  if (replaced.info.exists && !replaced.info.regular) {
+    const std::string what = KindText(replaced.info.kind);
+    return FileMessage("replace", "ASTORB file", options.target, "it is " + what + ", not a file");
+  }
+  if (replaced.info.writeProtected) return FileMessage("replace", "ASTORB file", options.target, EACCES);
+  return {};
 }
 
 }  // namespace
@@ -286,26 +312,36 @@ std::string ProgressText(const DownloadProgress& progress) {
 
 DownloadResult DownloadAstorb(const DownloadOptions& options, HttpTransport& transport, DownloadObserver* observer,
                               const std::atomic<bool>* cancel) {
+  DownloadResult refused;
   if (!StartsWith(options.url, "http://") && !StartsWith(options.url, "https://")) {
-    DownloadResult result;
-    result.message = "Cannot download \"" + options.url + "\": " + TransportReason({TransportError::kBadAddress, {}});
-    return result;
+    refused.message = "Cannot download \"" + options.url + "\": " + TransportReason({TransportError::kBadAddress, {}});
+    return refused;
+  }
+  ReplacedFile replaced;
+  if (refused.message = RefusedTarget(options, replaced); !refused.message.empty()) return refused;
+  PartFile part(replaced.path + ".part");
+  if (const int err = part.Own(); err == EWOULDBLOCK) {
+    refused.message = "Cannot download \"" + options.url + "\": another download into \"" + options.target +
+                      "\" is under way";
+    return refused;
+  } else if (err != 0) {
+    refused.message = FileMessage("create", "part file", part.path(), err);
+    return refused;
   }
   std::optional<std::int64_t> targetTime;
-  if (std::int64_t seconds = 0; FileModifiedTime(options.target, seconds) == 0) targetTime = seconds;
+  if (replaced.info.exists) targetTime = replaced.info.modified;
   // A 416 (the part is as long as the file, or longer) starts over once.
   for (int attempt = 0;; ++attempt) {
-    Transfer transfer(options, observer, cancel);
-    if (attempt == 0) {
-      transfer.TakeUpPart();
-    } else {
-      RemoveFile(transfer.part());
-    }
+    Transfer transfer(options, replaced, part, observer, cancel);
+    if (attempt == 0) transfer.TakeUpPart();
     transfer.Begin();
     const TransportResult sent = transfer.cancelled() ? TransportResult{TransportError::kCancelled, {}}
                                                       : transport.Get(transfer.Request(targetTime), transfer);
     transfer.Report();  // the last figures
-    if (transfer.status() == 416 && attempt == 0 && sent.error == TransportError::kNone) continue;
+    if (transfer.status() == 416 && attempt == 0 && sent.error == TransportError::kNone) {
+      transfer.StartOver();
+      continue;
+    }
     return transfer.Finish(sent, targetTime);
   }
 }

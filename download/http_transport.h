@@ -7,8 +7,9 @@
 // The transport's own rules, the same on both systems:
 // - only http:// and https:// addresses; TLS certificates verified against
 //   the system's trust store (or against `caFile` when one is given);
-// - redirects followed, at most kMaxRedirects of them, never from an https
-//   address to an http one (also not in the middle of a chain);
+// - redirects followed, at most kMaxRedirects of them, only to http and
+//   https addresses, and never from an https address to an http one (also
+//   not in the middle of a chain);
 // - the body of the final response only is handed to the sink; a body longer
 //   than its Content-Length is read only up to that length;
 // - Linux honours https_proxy/http_proxy/no_proxy, Windows the system's proxy;
@@ -20,6 +21,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -68,6 +70,7 @@ enum class TransportError {
   kTls,               // untrusted certificate, name mismatch, handshake failure
   kTooManyRedirects,  // more than kMaxRedirects
   kInsecureRedirect,  // a redirect from https to http, refused
+  kRedirectNotHttp,   // a redirect to an address that is neither http nor https (ftp:, file:), refused
   kBadAddress,        // not an http:// or https:// address, or malformed
   kCut,               // the connection ended before the body was complete
   kOther,             // anything else; see detail
@@ -87,5 +90,15 @@ class HttpTransport {
 
 // The transport this program was built with.
 std::unique_ptr<HttpTransport> MakeHttpTransport();
+
+// Schemes and header names are compared without case.
+inline bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(text[i]) != lower(prefix[i])) return false;
+  }
+  return true;
+}
 
 }  // namespace orbivane

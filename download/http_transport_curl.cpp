@@ -12,15 +12,6 @@ namespace orbivane {
 
 namespace {
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(text[i]) != lower(prefix[i])) return false;
-  }
-  return true;
-}
-
 std::string_view Trimmed(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.remove_suffix(1);
@@ -36,6 +27,7 @@ struct Exchange {
   bool cancelled = false;
   bool sawHttps = false;
   bool insecureRedirect = false;
+  std::string location;  // of the last redirect, as sent
 
   bool Respond() {
     if (!responded) {
@@ -72,6 +64,8 @@ std::size_t OnHeader(char* data, std::size_t, std::size_t size, void* user) {
     x.response.lastModified = Trimmed(line.substr(14));
   } else if (StartsWithNoCase(line, "content-range:")) {
     x.response.contentRange = Trimmed(line.substr(14));
+  } else if (StartsWithNoCase(line, "location:")) {
+    x.location = Trimmed(line.substr(9));
   }
   return size;
 }
@@ -89,8 +83,6 @@ TransportResult Outcome(const Exchange& x, CURLcode code, const char* detail) {
   if (x.cancelled) return {TransportError::kCancelled, {}};
   if (x.insecureRedirect) return {TransportError::kInsecureRedirect, {}};
   const std::string text = detail[0] != '\0' ? detail : curl_easy_strerror(code);
-  long redirects = 0;
-  curl_easy_getinfo(x.easy, CURLINFO_REDIRECT_COUNT, &redirects);
   switch (code) {
     case CURLE_OK:
       return {};
@@ -109,8 +101,10 @@ TransportResult Outcome(const Exchange& x, CURLcode code, const char* detail) {
     case CURLE_TOO_MANY_REDIRECTS:
       return {TransportError::kTooManyRedirects, text};
     case CURLE_UNSUPPORTED_PROTOCOL:
-      // A redirect to a scheme that is not allowed: from https, that is http.
-      return {redirects > 0 ? TransportError::kInsecureRedirect : TransportError::kBadAddress, text};
+      // A redirect to a scheme that is not allowed: http after https, or no web address at all.
+      if (x.location.empty()) return {TransportError::kBadAddress, text};
+      if (StartsWithNoCase(x.location, "http:")) return {TransportError::kInsecureRedirect, text};
+      return {TransportError::kRedirectNotHttp, text};
     case CURLE_URL_MALFORMAT:
       return {TransportError::kBadAddress, text};
     case CURLE_PARTIAL_FILE:

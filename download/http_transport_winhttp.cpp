@@ -256,7 +256,10 @@ TransportResult WinHttpTransport::Get(const HttpRequest& request, HttpSink& sink
     TransportResult result = GetOnce(session.h, url, request, sink, next);
     if (result.error != TransportError::kNone || next.empty()) return result;
     if (redirects == kMaxRedirects) return {TransportError::kTooManyRedirects, ""};
-    if (url.rfind("https:", 0) == 0 && next.rfind("https:", 0) != 0) {
+    if (!StartsWithNoCase(next, "http:") && !StartsWithNoCase(next, "https:")) {
+      return {TransportError::kRedirectNotHttp, next};
+    }
+    if (StartsWithNoCase(url, "https:") && !StartsWithNoCase(next, "https:")) {
       return {TransportError::kInsecureRedirect, next};
     }
     url = next;

@@ -3,7 +3,8 @@
 given with --cli, e.g. "wine orbivane-cli.exe") against the loopback origin
 and compares the message, the target's bytes, the part file and the ranges
 the origin was asked for. --https adds the TLS cases (needs openssl)."""
-import argparse, gzip, os, random, resource, signal, socket, subprocess, sys, tempfile, time, urllib.parse
+import argparse, email.utils, gzip, os, random, resource, signal, socket, stat, subprocess, sys, tempfile, time
+import urllib.parse
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
@@ -13,12 +14,16 @@ DL = "Downloaded astorb.dat.gz: {size} bytes, {lines} lines"
 NO = 'Cannot download "{url}": '
 OLD = b"an older astorb.dat.gz\n"
 RESUMES = "; the next download resumes there"
+NOT_A_FILE = 'Cannot replace ASTORB file "astorb.dat.gz": it is {}, not a file'
 
-# name, steps [(url, exit code, message[, "interrupt": Ctrl+C after 1.5 s])], then what is checked afterwards:
-# target ("new", "old" or None), its time "mtime", part (its size; None for none) and "ranges", the Range header
-# of each request of the file ("-" for none; not checked when absent). A message ending in "..." is a prefix.
-# Set-up: "target0" (old or new, with its modification time "tmtime", a day before Last-Modified unless given),
-# "part0" (size or "all", modification time).
+# name, steps [(url, exit code, message[, "interrupt": Ctrl+C after 1.5 s | "background": the next steps run while
+# this one works, once its part file is there; it is checked last])], then what is checked afterwards: target
+# ("new", "old" or None), its time "mtime" and permissions "mode", part (its size; None for none), "ranges" and
+# "ims", the Range and If-Modified-Since headers of each request of the file ("-" for none; not checked when
+# absent). A message ending in "..." is a prefix. Set-up: "target0" (old or new, with its modification time
+# "tmtime", a day before Last-Modified unless given, and its permissions "tmode"; or "folder", "fifo", "device"),
+# "link" (the target is a link to a file of that name in another folder), "part0" (size or "all", modification
+# time).
 
 
 def refused(name, url, why, **more):
@@ -64,6 +69,31 @@ CASES = [
     refused("gzip cut short, sent whole", "{http}/truncated", "the compressed data ends too soon"),
     refused("first line not an ASTORB line", "{http}/notastorb", "its first line is not an ASTORB line"),
     refused("more than 1 GiB announced", "{http}/huge/astorb.dat.gz", "the file is larger than 1 GiB"),
+    # An answer that cannot be used leaves a part that passed its check as it was.
+    refused("more than 1 GiB announced for the rest keeps the part", "{http}/huge/astorb.dat.gz",
+            "the file is larger than 1 GiB", part0=(5000, LM), part=5000),
+    refused("another range than asked keeps the part", "{http}/badrange/astorb.dat.gz",
+            "the server sent another range than the one asked for (bytes 0-{last}/{bytes})", part0=(5000, LM),
+            part=5000, ranges=["bytes=5000-"]),
+    # One download owns its part file: a second one into the same file leaves everything to it.
+    dict(name="a second download into the same file is refused", target0="old",
+         steps=[("{http}/slow/astorb.dat.gz", 0, DL, "background"),
+                ("{http}/astorb.dat.gz", 1, NO + 'another download into "astorb.dat.gz" is under way')],
+         target="new", ranges=["-"], mtime=LM),
+    # What is not a file is never replaced by one, and nothing is asked for it.
+    dict(name="a folder, even with a newer time", target0="folder", tmtime=LM,
+         steps=[("{http}/astorb.dat.gz", 1, NOT_A_FILE.format("a folder"))], ranges=[]),
+    dict(name="a folder with an older time", target0="folder",
+         steps=[("{http}/astorb.dat.gz", 1, NOT_A_FILE.format("a folder"))], ranges=[]),
+    dict(name="a FIFO", posix=True, target0="fifo", steps=[("{http}/astorb.dat.gz", 1, NOT_A_FILE.format("a FIFO"))],
+         ranges=[]),
+    dict(name="a device", posix=True, target0="device",
+         steps=[("{http}/astorb.dat.gz", 1, NOT_A_FILE.format("a device"))], ranges=[]),
+    dict(name="a file its owner may not write", target0="old", tmode=0o444, target="old", ranges=[],
+         steps=[("{http}/astorb.dat.gz", 1, 'Cannot replace ASTORB file "astorb.dat.gz": Permission denied')]),
+    # A link is written through: the file it points to is replaced, keeps its permissions, and its time is asked.
+    dict(name="a link to an older file", posix=True, target0="old", tmode=0o600, link="real.gz",
+         steps=[("{http}/astorb.dat.gz", 0, DL)], target="new", mtime=LM, mode=0o600, ims=[LM - 86400]),
     dict(name="Ctrl+C keeps the part", posix=True, target0="old",
          steps=[("{http}/stall/5000/astorb.dat.gz", 1,
                  'The download of "{url}" was cancelled' + RESUMES, "interrupt")], target="old", part=5000),
@@ -85,6 +115,12 @@ CASES = [
             https=True, cacert=True),
     refused("http to https to http refused", "{http}/to?url={https_to_http_q}",
             "a redirect from https to http was refused", https=True, cacert=True),
+    refused("a redirect to ftp refused", "{http}/to?url=ftp%3A//127.0.0.1/astorb.dat.gz",
+            "a redirect to an address that is not http or https was refused"),
+    refused("a redirect to a file refused", "{http}/to?url=file%3A///etc/hostname",
+            "a redirect to an address that is not http or https was refused"),
+    refused("https redirect to ftp refused", "{https}/to?url=ftp%3A//127.0.0.1/astorb.dat.gz",
+            "a redirect to an address that is not http or https was refused", https=True, cacert=True),
 ]
 
 
@@ -135,62 +171,112 @@ def closed_port():
         return s.getsockname()[1]
 
 
+def make_target(case, target, data):
+    kind = case["target0"]
+    if kind == "folder":
+        os.mkdir(target)
+    elif kind == "fifo":
+        os.mkfifo(target)
+    elif kind == "device":  # as /dev/null is
+        os.mknod(target, stat.S_IFCHR | 0o666, os.makedev(1, 3))
+    else:
+        with open(target, "wb") as f:
+            f.write(OLD if kind == "old" else data)
+        os.chmod(target, case.get("tmode", 0o644))
+    mtime = case.get("tmtime", LM - 86400)
+    os.utime(target, (mtime, mtime))
+
+
+def run_step(command, folder, env, fsize):
+    return subprocess.Popen(command, cwd=folder, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                            preexec_fn=(lambda: full_disk(fsize)) if fsize else None)
+
+
+def ended(run, url, code, expected, interrupt=False):
+    """Waits for a step and returns what is wrong with how it ended."""
+    try:
+        if interrupt:
+            time.sleep(1.5)
+            run.send_signal(signal.SIGINT)
+        # Each step ends within seconds: the origin's stall lasts 30.
+        out, err = run.communicate(timeout=20)
+    except subprocess.TimeoutExpired:
+        run.kill()
+        out, err = run.communicate()
+        err += " (still running after 20 s)"
+    text = (out + err).strip()
+    matches = text.startswith(expected[:-3]) if expected.endswith("...") else text == expected
+    if run.returncode != code or not matches:
+        return [f"{url}\n  Expected: exit {code}, {expected}\n  Got:      exit {run.returncode}, {text}"]
+    return []
+
+
 def run_case(case, cli, work, data, lines, ca, urls, log):
     folder = tempfile.mkdtemp(prefix="case-", dir=work)
     target = os.path.join(folder, "astorb.dat.gz")
+    written = target
+    if case.get("link"):
+        os.mkdir(os.path.join(folder, "real"))
+        written = os.path.join(folder, "real", case["link"])
+        os.symlink(os.path.join("real", case["link"]), target)
     if case.get("target0"):
-        with open(target, "wb") as f:
-            f.write(OLD if case["target0"] == "old" else data)
-        mtime = case.get("tmtime", LM - 86400)
-        os.utime(target, (mtime, mtime))
+        try:
+            make_target(case, written, data)
+        except PermissionError:  # a device node needs a privilege that a container may not give
+            return None
     if case.get("part0"):
         size, mtime = case["part0"]
         with open(target + ".part", "wb") as f:
             f.write(data if size == "all" else data[:size])
         os.utime(target + ".part", (mtime, mtime))
     open(log, "w").close()
-    fields = dict(urls, size=f"{len(data):,}", lines=f"{lines:,}")
+    fields = dict(urls, size=f"{len(data):,}", lines=f"{lines:,}", bytes=len(data), last=len(data) - 1)
     problems = []
-    for url, code, message, *interrupt in case["steps"]:
+    background = None
+    for url, code, message, *mode in case["steps"]:
         url = url.format(**fields)
         expected = message.format(url=url, **fields)
         command = cli + ["fetch", "--url", url, "--output", case.get("output", "astorb.dat.gz")]
         if case.get("cacert"):
             command += ["--cacert", ca]
-        env = dict(os.environ, ORBIVANE_STALL_SECONDS="9" if interrupt else "1")
-        run = subprocess.Popen(command, cwd=folder, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
-                               preexec_fn=(lambda: full_disk(case["fsize"])) if "fsize" in case else None)
-        try:
-            if interrupt:
-                time.sleep(1.5)
-                run.send_signal(signal.SIGINT)
-            # Each step ends within seconds: the origin's stall lasts 30.
-            out, err = run.communicate(timeout=20)
-        except subprocess.TimeoutExpired:
-            run.kill()
-            out, err = run.communicate()
-            err += " (still running after 20 s)"
-        got = subprocess.CompletedProcess(command, run.returncode, out, err)
-        text = (got.stdout + got.stderr).strip()
-        matches = text.startswith(expected[:-3]) if expected.endswith("...") else text == expected
-        if got.returncode != code or not matches:
-            problems.append(f"{url}\n  Expected: exit {code}, {expected}\n  Got:      exit {got.returncode}, {text}")
+        env = dict(os.environ, ORBIVANE_STALL_SECONDS="9" if mode else "1")
+        run = run_step(command, folder, env, case.get("fsize"))
+        if mode == ["background"]:
+            background = (run, url, code, expected)
+            for _ in range(500):
+                if os.path.exists(written + ".part"):
+                    break
+                time.sleep(0.01)
+            continue
+        problems += ended(run, url, code, expected, mode == ["interrupt"])
+    if background:
+        problems += ended(*background)
     bytes_of = {"new": data, "old": OLD, None: None}
-    have = open(target, "rb").read() if os.path.exists(target) else None
+    have = open(written, "rb").read() if os.path.isfile(written) else None
     if "target" in case and have != bytes_of[case["target"]]:
         problems.append(f"target: expected {case['target']}, got {len(have) if have else 'none'} bytes")
-    if "mtime" in case and os.path.exists(target) and int(os.stat(target).st_mtime) != case["mtime"]:
-        problems.append(f"target time: expected {case['mtime']}, got {int(os.stat(target).st_mtime)}")
-    part = target + ".part"
+    if case.get("link") and not os.path.islink(target):
+        problems.append("the link was replaced by a file")
+    if "mtime" in case and os.path.exists(written) and int(os.stat(written).st_mtime) != case["mtime"]:
+        problems.append(f"target time: expected {case['mtime']}, got {int(os.stat(written).st_mtime)}")
+    if "mode" in case and stat.S_IMODE(os.stat(written).st_mode) != case["mode"]:
+        problems.append(f"permissions: expected {case['mode']:o}, got {stat.S_IMODE(os.stat(written).st_mode):o}")
+    if case.get("target0") in ("folder", "fifo", "device") and stat.S_IFMT(os.lstat(target).st_mode) != {
+            "folder": stat.S_IFDIR, "fifo": stat.S_IFIFO, "device": stat.S_IFCHR}[case["target0"]]:
+        problems.append(f"the {case['target0']} was replaced")
+    part = written + ".part"
     have = open(part, "rb").read() if os.path.exists(part) else None
     want = case.get("part")
-    if have != (None if want is None else data[:want]):
+    if have != (None if want is None else data[:want]) or (case.get("link") and os.path.exists(target + ".part")):
         problems.append(f"part: expected {want}, got {None if have is None else len(have)} bytes")
-    if "ranges" in case:
-        got = [line.split(" range=")[1].split()[0] for line in open(log) if "/astorb.dat.gz" in line]
-        want = [r.format(size=len(data)) for r in case["ranges"]]
-        if got != want:
-            problems.append(f"ranges asked: expected {want}, got {got}")
+    requests = [line for line in open(log) if "/astorb.dat.gz" in line]
+    for key, field, form in (("ranges", " range=", lambda r: r.format(size=len(data))),
+                             ("ims", " ims=", lambda t: email.utils.formatdate(t, usegmt=True))):
+        if key in case:
+            got = [line.split(field)[1].split(" -> ")[0].split(" if-range=")[0] for line in requests]
+            want = [form(r) for r in case[key]]
+            if got != want:
+                problems.append(f"{key} asked: expected {want}, got {got}")
     return problems
 
 
@@ -228,6 +314,9 @@ def main():
             if args.k and args.k not in case["name"]:
                 continue
             problems = run_case(case, args.cli, work, data, lines, ca, urls, log)
+            if problems is None:
+                print("skip " + case["name"])
+                continue
             print(("ok   " if not problems else "FAIL ") + case["name"])
             for p in problems:
                 print("  " + p)

@@ -21,7 +21,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             f.write(f"{self.path} range={h.get('Range', '-')} if-range={h.get('If-Range', '-')} "
                     f"ims={h.get('If-Modified-Since', '-')} -> {status} {sent}\n")
 
-    def reply(self, status, body=b"", headers=(), send=None, stall=False, length=None):
+    def reply(self, status, body=b"", headers=(), send=None, stall=False, length=None, slow=False):
         self.send_response(status)
         for name, value in headers:
             self.send_header(name, value)
@@ -29,8 +29,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         data = body if send is None else body[:send]
         try:
-            self.wfile.write(data)
-            self.wfile.flush()
+            # Slowly: 4 KiB pieces 40 ms apart, so that a download lasts a few seconds.
+            piece = 4096 if slow else max(len(data), 1)
+            for at in range(0, len(data), piece):
+                if at > 0:
+                    time.sleep(0.04)
+                self.wfile.write(data[at:at + piece])
+                self.wfile.flush()
             if stall:
                 time.sleep(30)
         except OSError:
@@ -40,8 +45,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.close_connection = True
 
     def do_GET(self):
-        # /[nolm/][norange/][cut/N/|stall/N/|longer/|huge/]astorb.dat.gz, /status/N, /redirect/N/..., /to?url=U,
-        # /html, /damaged, /truncated, /notastorb
+        # /[nolm/][norange/][slow/][badrange/][cut/N/|stall/N/|longer/|huge/]astorb.dat.gz, /status/N,
+        # /redirect/N/..., /to?url=U, /html, /damaged, /truncated, /notastorb
         parts = urllib.parse.urlsplit(self.path)
         words = parts.path.strip("/").split("/")
         body, lm = self.server.body, LAST_MODIFIED
@@ -76,6 +81,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             start = int(rng.split("=")[1].rstrip("-"))
             if start >= whole:
                 return self.reply(416, b"", [("Content-Range", f"bytes */{whole}")])
+            if "badrange" in flags:  # the whole file, as if another range had been asked for
+                start = 0
             status, body = 206, body[start:]
             headers.append(("Content-Range", f"bytes {start}-{whole - 1}/{whole}"))
         send = stall = None
@@ -86,7 +93,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.reply(status, body, headers, send=len(body), length=(1 << 30) + 1)
         if "longer" in flags:
             return self.longer(status, body, headers)
-        self.reply(status, body, headers, send=send, stall=stall)
+        self.reply(status, body, headers, send=send, stall=stall, slow="slow" in flags)
 
     def longer(self, status, body, headers):
         # Announces the body, then sends more than it announced.
