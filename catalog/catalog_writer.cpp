@@ -2,6 +2,7 @@
 
 #include "file_message.h"
 #include "file_replacement.h"
+#include "named_stream.h"
 
 #include <atomic>
 #include <cerrno>
@@ -103,6 +104,12 @@ CatalogWriter::~CatalogWriter() { Abandon(); }
 
 Status CatalogWriter::Open(const std::string& path) {
   path_ = path;
+  // The standard output is written in place, whatever it is: the records go where it goes.
+  if (IsStandardStreamName(path)) {
+    inPlace_ = true;
+    const int err = file_.OpenStandardStream(kStandardOutput);
+    return err == 0 ? Status::Ok() : Status::Failure(FileMessage("create", "catalog file", path, err));
+  }
   // A name that ends in a separator names a folder, never this file: the
   // name without the separator is not written either.
   if (!path.empty() && std::strchr(kSeparators, path.back()) != nullptr) {

@@ -9,6 +9,7 @@
 #include "catalog_writer.h"
 #include "file_message.h"
 #include "line_reader.h"
+#include "named_stream.h"
 #include "os_file.h"
 #include "progress_ticker.h"
 #include "selection_cursor.h"
@@ -21,13 +22,15 @@ namespace {
 // is read; over the history file, the append that follows would cut it and
 // mix it with the run's record. Two paths name one file when both exist as
 // the same file, or when neither exists and their folders resolve to the
-// same folder and their names are equal.
-bool IsSamePlace(const std::string& a, const std::string& b) {
+// same folder and their names are equal. "-" is the standard stream of its
+// side (input for the source, output for the catalog).
+bool IsSamePlace(const std::string& a, int streamA, const std::string& b, int streamB) {
   FileInfo infoA;
   FileInfo infoB;
-  if (StatPath(a, infoA) != 0 || StatPath(b, infoB) != 0) return false;
+  if (StatNamed(a, streamA, infoA) != 0 || StatNamed(b, streamB, infoB) != 0) return false;
   if (infoA.exists != infoB.exists) return false;
-  if (infoA.exists) return infoA.device == infoB.device && infoA.inode == infoB.inode;
+  // A terminal or a pipe on both sides is no file to lose.
+  if (infoA.exists) return infoA.regular && SameFile(infoA, infoB);
   const auto place = [](const std::string& named) {
     const std::string path = ResolvedPath(named);  // a link to a missing file is the file it would create
     const std::size_t slash = path.find_last_of("/\\");
@@ -49,14 +52,14 @@ StartOutcome CCatalog::ConvertCatalog() {
   };
 
   OsFile source;
-  if (const int err = source.OpenForReading(m_strSourcePath); err != 0) {
+  if (const int err = OpenSource(source, m_strSourcePath); err != 0) {
     return refuse(FileMessage("open", "source catalog", m_strSourcePath, err));
   }
-  if (IsSamePlace(m_strSourcePath, m_strOutputPath)) {
+  if (IsSamePlace(m_strSourcePath, kStandardInput, m_strOutputPath, kStandardOutput)) {
     return refuse("The catalog file \"" + m_strOutputPath +
                   "\" is the source catalog itself; choose another name for the new catalog.");
   }
-  if (IsSamePlace(m_strOutputPath, HistoryFilePath())) {
+  if (IsSamePlace(m_strOutputPath, kStandardOutput, HistoryFilePath(), kStandardOutput)) {
     return refuse("The catalog file \"" + m_strOutputPath +
                   "\" is the history file; choose another name for the new catalog.");
   }

@@ -79,6 +79,14 @@ int StatPath(const std::string& path, FileInfo& info) {
   return 0;
 }
 
+int StatStandardStream(int stream, FileInfo& info) {
+  info = FileInfo{};
+  struct stat st;
+  if (::fstat(stream, &st) != 0) return errno;
+  FillInfo(st, info);
+  return 0;
+}
+
 bool IsSymbolicLink(const std::string& path) {
   struct stat st;
   return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
@@ -103,6 +111,11 @@ int OsFile::OpenForReading(const std::string& path) {
   if (fd_ < 0) return errno;
   ClearNonBlocking(fd_);
   return 0;
+}
+
+int OsFile::OpenStandardStream(int stream) {
+  fd_ = ::fcntl(stream, F_DUPFD_CLOEXEC, 0);
+  return fd_ < 0 ? errno : 0;
 }
 
 int OsFile::OpenExistingForWriting(const std::string& path, bool truncate) {

@@ -35,6 +35,11 @@ struct FileInfo {
 // Follows symbolic links; a missing file gives exists == false and error 0.
 int StatPath(const std::string& path, FileInfo& info);
 
+inline constexpr int kStandardInput = 0;
+inline constexpr int kStandardOutput = 1;
+// What the standard input or output is (a file, a pipe, a terminal).
+int StatStandardStream(int stream, FileInfo& info);
+
 // What a file that is not a regular one is, for a message: "a folder", "a
 // device", "a FIFO", "a socket"; "not a regular file" for anything else.
 inline std::string KindText(FileKind kind) {
@@ -74,6 +79,9 @@ class OsFile {
   // Opens for reading. A FIFO without a writer opens at once and reads as empty
   // instead of blocking the program.
   int OpenForReading(const std::string& path);
+  // The process's standard input (kStandardInput) or output (kStandardOutput)
+  // as a file of its own: closing it leaves the stream open.
+  int OpenStandardStream(int stream);
   // Opens an existing file for writing without creating it; truncates when asked.
   int OpenExistingForWriting(const std::string& path, bool truncate);
   // Opens for reading and writing, creating the file when it is missing.

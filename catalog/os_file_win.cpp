@@ -205,6 +205,16 @@ int OsFile::OpenForReading(const std::string& path) {
   return Adopt(handle, path, fd_);
 }
 
+int OsFile::OpenStandardStream(int stream) {
+  const HANDLE own = GetStdHandle(stream == kStandardInput ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE);
+  HANDLE copy = INVALID_HANDLE_VALUE;
+  if (own == nullptr || own == INVALID_HANDLE_VALUE) return EBADF;
+  if (!DuplicateHandle(GetCurrentProcess(), own, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+    return LastError();
+  }
+  return Adopt(copy, "", fd_);
+}
+
 int OsFile::OpenExistingForWriting(const std::string& path, bool truncate) {
   if (const int err = Adopt(Open(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING), path, fd_); err != 0) {
     return err;
@@ -344,6 +354,14 @@ int RenameFile(const std::string& from, const std::string& to) {
     return 0;
   }
   return ReplaceFailure(to);
+}
+
+int StatStandardStream(int stream, FileInfo& info) {
+  info = FileInfo{};
+  const HANDLE handle = GetStdHandle(stream == kStandardInput ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE);
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return EBADF;
+  FillInfo(handle, info);
+  return 0;
 }
 
 bool IsSymbolicLink(const std::string& path) {

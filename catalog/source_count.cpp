@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "file_message.h"
+#include "named_stream.h"
 #include "os_file.h"
 #include "source_stream.h"
 
@@ -26,7 +27,7 @@ Status CountLineBreaks(const std::string& path, std::int64_t& count,
                        const std::function<void(std::int64_t)>& onProgress) {
   count = 0;
   OsFile file;
-  if (const int err = file.OpenForReading(path); err != 0) {
+  if (const int err = OpenSource(file, path); err != 0) {
     return Status::Failure(FileMessage("open", "source catalog", path, err));
   }
   SourceStream stream(file);

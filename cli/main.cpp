@@ -13,6 +13,7 @@
 #include "command_line.h"
 #include "console_services.h"
 #include "file_message.h"
+#include "named_stream.h"
 #include "os_file.h"
 
 #ifdef _WIN32
@@ -51,8 +52,11 @@ bool IsHistoryFolder(const std::string& dir) {
 
 int Convert(const CommandLine& line) {
   const std::string output = *line.Option("--output");
+  // Records on standard output leave it to them: the summary goes with the messages.
+  const bool toStandardOutput = IsStandardStreamName(output);
   std::string cwd;
-  if (const int err = CurrentDirectory(cwd); err != 0 && !output.empty() && output.front() != '/') {
+  if (const int err = CurrentDirectory(cwd);
+      err != 0 && !output.empty() && output.front() != '/' && !toStandardOutput) {
     Complain("cannot tell the current directory: " + SystemReason(err));
     return kExitFailure;
   }
@@ -61,7 +65,7 @@ int Convert(const CommandLine& line) {
   ConsoleServices console;
   CCatalog catalog(console, workDir);
   catalog.m_strSourcePath = *line.Option("--source");
-  catalog.m_strOutputPath = AbsolutePath(output, cwd);
+  catalog.m_strOutputPath = toStandardOutput ? output : AbsolutePath(output, cwd);
   catalog.m_strFilter = *line.Option("--filter");
 
   const StartOutcome outcome = catalog.OnStart();
@@ -69,8 +73,8 @@ int Convert(const CommandLine& line) {
   switch (outcome.result) {
     case StartResult::kConverted:
     case StartResult::kNotRecorded:
-      std::printf("Wrote %d asteroid record%s to %s\n", outcome.records, outcome.records == 1 ? "" : "s",
-                  catalog.m_strOutputPath.c_str());
+      std::fprintf(toStandardOutput ? stderr : stdout, "Wrote %d asteroid record%s to %s\n", outcome.records,
+                   outcome.records == 1 ? "" : "s", catalog.m_strOutputPath.c_str());
       return outcome.result == StartResult::kConverted ? kExitOk : kExitFailure;
     case StartResult::kEmptyFilter:
       Complain("the filter is empty; nothing was converted");
@@ -151,6 +155,11 @@ int Fetch(const CommandLine& line) {
   DownloadOptions options;
   options.url = line.Option("--url").value_or(kAstorbDownloadUrl);
   options.target = line.Option("--output").value_or("astorb.dat.gz");
+  // A download is resumed, checked and swapped in as a file; a stream can be none of that.
+  if (IsStandardStreamName(options.target)) {
+    Complain("fetch writes a file: give --output a file name, not '-' (standard output)");
+    return kExitUsage;
+  }
   options.caFile = line.Option("--cacert").value_or("");
   // For tests that stall on purpose.
   if (const char* stall = std::getenv("ORBIVANE_STALL_SECONDS")) options.stallSeconds = std::atoi(stall);

@@ -702,7 +702,7 @@ struct Result { int status; std::string out, err; };
 // Starts orbivane-cli.exe in the folder, its arguments quoted as its C runtime reads them back; standard output
 // and error go to the files given, or where this program's go.
 HANDLE StartCli(const std::string& dir, const std::vector<std::string>& args, const std::string& out = "",
-                const std::string& err = "") {
+                const std::string& err = "", const std::string& in = "") {
   std::wstring command = L"orbivane-cli";
   for (const std::string& arg : args) {
     command += L" \"";
@@ -723,16 +723,23 @@ HANDLE StartCli(const std::string& dir, const std::vector<std::string>& args, co
       *stream = CreateFileW(testing::PathOf(name).c_str(), GENERIC_WRITE, 0, &inherited, CREATE_NEW, 0, nullptr);
     }
   }
+  if (!in.empty()) {
+    startup.hStdInput = CreateFileW(testing::PathOf(in).c_str(), GENERIC_READ, FILE_SHARE_READ, &inherited,
+                                    OPEN_EXISTING, 0, nullptr);
+  }
   PROCESS_INFORMATION child{};
   EXPECT_TRUE(CreateProcessW(testing::PathOf(ORBIVANE_CLI).c_str(), command.data(), nullptr, nullptr, !out.empty(),
                              0, nullptr, testing::PathOf(dir).c_str(), &startup, &child));
-  for (const HANDLE handle : {child.hThread, startup.hStdOutput, startup.hStdError}) CloseHandle(handle);
+  for (const HANDLE handle : {child.hThread, startup.hStdOutput, startup.hStdError, startup.hStdInput}) {
+    CloseHandle(handle);
+  }
   return child.hProcess;
 }
 
-Result RunCli(const std::string& dir, const std::vector<std::string>& args) {
+// Standard input comes from the file `in` when named.
+Result RunCli(const std::string& dir, const std::vector<std::string>& args, const std::string& in = "") {
   const testing::ScratchDir streams;
-  const HANDLE run = StartCli(dir, args, streams / "out", streams / "err");
+  const HANDLE run = StartCli(dir, args, streams / "out", streams / "err", in);
   WaitForSingleObject(run, INFINITE);
   DWORD status = 0;
   GetExitCodeProcess(run, &status);
@@ -861,6 +868,50 @@ TEST(CliTest, AnswersEachCommand) {
   const Result full = RunCli(dir.path(), {"history"}, "", "/dev/full");
   EXPECT_EQ(full.status, 1) << "output that cannot be written is a failure";
   EXPECT_EQ(full.err, "orbivane-cli: cannot write standard output: No space left on device\n");
+#endif
+}
+
+// "-" is standard input as a source and standard output as a catalog (the summary then goes with the messages,
+// and the history names "-"); a download needs a file.
+TEST(CliTest, TakesDashForStandardInputAndOutput) {
+  const testing::ScratchDir dir;
+  const std::string sample = ReadFile(testing::SampleFile("astorb-current-sample.dat"));
+  WriteFile(dir / "astorb.dat", sample);
+  WriteFile(dir / "astorb.dat.gz", Gzip(sample));
+  std::string records;
+  AppendCatalogRecord(sample.substr(268, 267), records);
+  AppendCatalogRecord(sample.substr(5 * 268, 267), records.append("\r\n"));
+#ifdef _WIN32
+  const auto run = [&dir](const std::vector<std::string>& args, const std::string& in) {
+    return RunCli(dir.path(), args, dir / in);
+  };
+#else
+  const auto run = [&dir](const std::vector<std::string>& args, const std::string& in) {
+    return RunCli(dir.path(), args, "<'" + (dir / in) + "'");
+  };
+#endif
+  const struct { const char* name; std::vector<std::string> args; const char* in; int status; std::string out, err; }
+  kCases[] = {
+      {"both", Convert("2, 6", "-", "-"), "astorb.dat", 0, records, "Wrote 2 asteroid records to -\n"},
+      {"compressed input", Convert("2, 6", "-", "-"), "astorb.dat.gz", 0, records, "Wrote 2 asteroid records to -\n"},
+      {"count", {"count", "--source", "-"}, "astorb.dat.gz", 0, "6\n", ""},
+      {"fetch", {"fetch", "--output", "-"}, "astorb.dat", 2, "",
+       "orbivane-cli: fetch writes a file: give --output a file name, not '-' (standard output)\n"},
+  };
+  for (const auto& c : kCases) {
+    const Result r = run(c.args, c.in);
+    EXPECT_EQ(r.status, c.status) << c.name;
+    EXPECT_EQ(r.out, c.out) << c.name;
+    EXPECT_EQ(r.err.substr(0, r.err.find("Usage:\n")), c.err) << c.name;
+  }
+  const std::string history = ReadFile(dir / "history");
+  ASSERT_EQ(history.size(), 1000u);
+  EXPECT_STREQ(history.c_str() + 30, "-");
+  EXPECT_STREQ(history.c_str() + 530, "-");
+#ifndef _WIN32
+  const Result intoHistory = RunCli(dir.path(), Convert("1", "astorb.dat", "-"), "", dir / "history");
+  EXPECT_EQ(intoHistory.status, 1);
+  EXPECT_EQ(intoHistory.err, "The catalog file \"-\" is the history file; choose another name for the new catalog.\n");
 #endif
 }
 
