@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds dist/orbivane_<version>_<arch>.deb from the release build: both
 # programs, the desktop entry, the icons, the AppStream description, the
-# manual page of orbivane-cli, the copyright and the changelog, depending on
-# the libraries dpkg-shlibdeps finds the programs linked with. Then checks it:
+# manual page of orbivane-cli, the README, the copyright and the changelog,
+# depending on the libraries dpkg-shlibdeps finds the programs linked with. Then checks it:
 # lintian reports no error, the AppStream file validates, a second packing
 # gives the same bytes, and the package unpacked into a scratch root converts
 # the sample. The package's times are the commit's (SOURCE_DATE_EPOCH), so
@@ -39,6 +39,7 @@ stage() {
   mkdir -p "$doc"
   cp res/deb/copyright "$doc/copyright"
   gzip -9n <res/deb/changelog >"$doc/changelog.gz"
+  gzip -9n <README.md >"$doc/README.md.gz"
   gzip -9n "$root/usr/share/man/man1/orbivane-cli.1"
   # Only the dependency list differs between machines; the rest is fixed.
   printf 'Source: orbivane\n' >"$dir/debian/control"
@@ -79,6 +80,9 @@ appstreamcli validate --no-net "$work"/first/debian/orbivane/usr/share/metainfo/
 scratch=$work/scratch
 dpkg -x "$deb" "$scratch"
 "$scratch/usr/bin/orbivane-cli" --version | grep -qx "orbivane-cli $version"
+# Where a Debian user looks for how to use it.
+zcat "$scratch/usr/share/doc/orbivane/README.md.gz" | cmp -s - README.md ||
+  { echo "deb.sh: the package does not hold the README in /usr/share/doc/orbivane" >&2; exit 1; }
 "$scratch/usr/bin/orbivane-cli" convert --source tests/data/astorb-current-sample.dat --output "$scratch/sample.slc" \
   --filter 1-6 --workdir "$scratch" | grep -q "6 asteroid records"
 bash tools/checksums.sh

@@ -9,6 +9,7 @@
 
 #include "catalog_dlg.h"
 #include "resource_ids.h"
+#include "ui_texts.h"
 
 namespace orbivane {
 
@@ -39,6 +40,7 @@ void AddGroupBox(wxWindow* parent, const wxString& text, const wxRect& rect) {
 void CCatalogDlg::CreateControls() {
   m_editSource = AddEdit(this, IDC_SOURCE, DluRect(13, 20, 260, 12), wxTE_READONLY);
   wxButton* browseSource = AddButton(this, IDC_BROWSE_SOURCE, "...", DluRect(277, 20, 22, 13));
+  browseSource->SetToolTip(wxString::FromUTF8(kBrowseSourceTip));
   // The Total shows every count up to 99,999,999 and its blank: where this
   // desktop's font needs more room, the field widens into the free space on
   // its left and its caption moves with it.

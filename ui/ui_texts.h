@@ -7,9 +7,21 @@ namespace orbivane {
 inline constexpr const char* kAppTitle = "Orbivane";
 // The About command's menu item (string IDS_ABOUTBOX).
 inline constexpr const char* kAboutMenuText = "&About Orbivane...";
-// The download command's menu item, above About, and its key.
-inline constexpr const char* kDownloadMenuText = "Download the newest astorb.dat.gz...";
+// The download command's menu item, above About, and its key. Its access
+// letter is one that no item of the window menu takes.
+inline constexpr const char* kDownloadMenuText = "&Download the newest astorb.dat.gz...";
 inline constexpr const char* kDownloadKeyText = "Ctrl+D";
+// The tooltip of the source's "..." button, which tells where the download is.
+#ifdef _WIN32
+inline constexpr const char* kBrowseSourceTip =
+    "Choose the ASTORB file (astorb.dat or astorb.dat.gz).\n"
+    "To get the newest: \"Download the newest astorb.dat.gz...\" (Ctrl+D) on the window menu (Alt+Space).";
+#else
+inline constexpr const char* kBrowseSourceTip =
+    "Choose the ASTORB file (astorb.dat or astorb.dat.gz).\n"
+    "To get the newest: \"Download the newest astorb.dat.gz...\" (Ctrl+D) on the menu of the window's background "
+    "(right-click between the controls).";
+#endif
 
 inline constexpr const char* kAboutVersionLine = "Orbivane Version 1.0";
 inline constexpr const char* kAboutPurposeLine = "Asteroid catalogs for Skyloom 3.x";

@@ -299,6 +299,8 @@ TEST_F(WindowTest, TheSystemMenuEndsWithAbout) {
   EXPECT_EQ(std::wstring(text), L"&About Orbivane...");
   EXPECT_EQ(GetMenuItemID(menu, last), static_cast<UINT>(IDM_ABOUTBOX));
   EXPECT_EQ(GetMenuItemID(menu, last - 1), static_cast<UINT>(IDM_DOWNLOAD_ASTORB));
+  GetMenuStringW(menu, static_cast<UINT>(last - 1), text, 64, MF_BYPOSITION);
+  EXPECT_EQ(std::wstring(text), L"&Download the newest astorb.dat.gz...\tCtrl+D") << "its access letter and key";
   EXPECT_NE(GetMenuState(menu, static_cast<UINT>(last - 2), MF_BYPOSITION) & MF_SEPARATOR, 0u);
   wxTEST_DIALOG(SendMessageW(handle, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
                 SendMessageW(handle, WM_SYSCOMMAND, IDM_ABOUTBOX + 0xF, 0),
@@ -345,6 +347,16 @@ TEST_F(WindowTest, DownloadTheNewestMakesItTheSourceAndCancelKeepsThePreviousOne
   EXPECT_EQ(Text(IDC_SOURCE) + "|" + Text(IDC_TOTAL), Path("new.gz") + "|6 ");
   EXPECT_EQ(window_.m_catalog.m_nTotal, 6);
   EXPECT_FALSE(FileExists(Path("new.gz.part")));
+}
+
+// The download and About are found without knowing the menu: the source's "..." names the download and its key,
+// and both menu items have access letters, as the window menu's own items do.
+TEST_F(WindowTest, TheDownloadIsNamedWhereTheSourceIsChosenAndItsMenuItemHasAnAccessLetter) {
+  const wxString tip = window_.FindWindow(IDC_BROWSE_SOURCE)->GetToolTipText();
+  EXPECT_NE(tip.Find("\"Download the newest astorb.dat.gz...\" (Ctrl+D)"), wxNOT_FOUND) << tip.utf8_string();
+  const std::unique_ptr<wxMenu> menu = window_.MakeContextMenu();
+  EXPECT_EQ(menu->GetLabel(IDM_DOWNLOAD_ASTORB), "&Download the newest astorb.dat.gz...\tCtrl+D");
+  EXPECT_EQ(menu->GetLabel(IDM_ABOUTBOX), "&About Orbivane...");
 }
 
 TEST_F(WindowTest, TotalShowsEveryCountUpTo99999999WholeBesideItsCaption) {
