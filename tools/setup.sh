@@ -9,6 +9,7 @@ packages=(
   libgtest-dev                     # GoogleTest
   libwxgtk3.2-dev                  # wxWidgets 3.2 on GTK 3, for the desktop window
   xvfb xauth                       # a display for the window's tests
+  libx11-dev libxtst-dev           # the window's tests read the screen and turn the wheel through the X server
   clang libclang-rt-14-dev         # libFuzzer, for the fuzz targets
   libisal-dev zlib1g-dev           # inflaters of compressed sources (ISA-L; zlib, also for the tests)
   libcurl4-openssl-dev             # the HTTP transport of downloads

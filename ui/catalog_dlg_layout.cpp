@@ -23,6 +23,26 @@ class EditField : public wxTextCtrl {
   bool AcceptsFocusFromKeyboard() const override { return wxControl::AcceptsFocusFromKeyboard(); }
 };
 
+// The history list. On GTK it is wxWidgets' own list control, whose column
+// headings are a window of their own above the rows, drawn at the rows'
+// horizontal scroll offset. Its scroll handler repaints them at once, but
+// before the offset changes: after a wheel turn or a step of the scroll bar
+// they would stay where the rows were (only the end of a drag repaints them
+// again), and back at the start the first heading would read "e/Time". The
+// new offset is set here, whether the scroll bar or Scroll() moved it, so the
+// list is repainted from here, once the offset holds (the whole list: the
+// headings' window is a class of the toolkit's own, out of reach).
+class HistoryList : public wxListCtrl {
+ public:
+  using wxListCtrl::wxListCtrl;
+#if !defined(__WXMSW__) && !defined(__WXQT__)  // where wxListCtrl is the generic one
+  void SetScrollPos(int orient, int pos, bool refresh = true) override {
+    wxListCtrl::SetScrollPos(orient, pos, refresh);
+    if (orient == wxHORIZONTAL) Refresh();
+  }
+#endif
+};
+
 wxTextCtrl* AddEdit(wxWindow* parent, int id, const wxRect& rect, long style) {
   return new EditField(parent, id, wxEmptyString, rect.GetPosition(), rect.GetSize(), style | wxBORDER_SIMPLE);
 }
@@ -61,8 +81,8 @@ void CCatalogDlg::CreateControls() {
   AddButton(this, IDC_BROWSE_OUTPUT, "...", DluRect(340, 86, 22, 13));
   AddButton(this, IDC_START, "&Start", DluRect(13, 105, 31, 14));
   const wxRect historyRect = DluRect(7, 141, 363, 75);
-  m_history = new wxListCtrl(this, IDC_HISTORY, historyRect.GetPosition(), historyRect.GetSize(),
-                             wxLC_REPORT | wxLC_NO_SORT_HEADER | wxBORDER_SIMPLE);
+  m_history = new HistoryList(this, IDC_HISTORY, historyRect.GetPosition(), historyRect.GetSize(),
+                              wxLC_REPORT | wxLC_NO_SORT_HEADER | wxBORDER_SIMPLE);
   AddButton(this, IDC_CLEAR_HISTORY, "Clear &History", DluRect(7, 225, 50, 14));
   AddButton(this, IDC_HELP_BUTTON, "&Help", DluRect(66, 225, 50, 14));
   AddButton(this, IDC_DOWNLOAD_CATALOGS, "&Download compiled catalogs...", DluRect(124, 225, 115, 14));

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 
@@ -28,6 +29,7 @@
 #include "file_presets.h"
 #include "help_dlg.h"
 #include "resource_ids.h"
+#include "screen_io.h"
 #include "test_files.h"
 
 // Failures go to GoogleTest, and a dialog nobody expected is answered with
@@ -461,6 +463,124 @@ TEST_F(WindowTest, HistoryTextAndMessagesThatAreNotUtf8AreShownReadably) {
   Lines seen;
   wxTEST_DIALOG(window_.ShowMessage("\"j\xF6rg.slc\""), Message(seen));
   EXPECT_EQ(seen, Lines{"Orbivane: \"j\xC3\xB6rg.slc\""});
+}
+
+// The history list as the screen shows it: its column headings, and its rows.
+struct ListPicture {
+  wxImage headings;
+  wxImage rows;
+};
+
+ListPicture LookAt(wxListCtrl& list) {
+  // Every paint the list has pending is done first.
+#ifdef __WXMSW__
+  RedrawWindow(static_cast<HWND>(list.GetHWND()), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+#else
+  list.GetParent()->Update();  // which also waits for the X server to have drawn it
+#endif
+  wxRect first;
+  wxRect last;
+  list.GetItemRect(0, first);
+  list.GetItemRect(list.GetItemCount() - 1, last);
+  const wxPoint origin = list.ClientToScreen(wxPoint(0, 0));
+  const int width = list.GetClientSize().x;
+  return {ScreenPixels(wxRect(origin.x, origin.y, width, first.y)),
+          ScreenPixels(wxRect(origin.x, origin.y + first.y, width, last.GetBottom() + 1 - first.y))};
+}
+
+// How far `now` shows `before` moved to the left: the least d for which every
+// pixel of `now` is the one d columns further right in `before`; -1 if none is.
+int ShiftLeft(const wxImage& before, const wxImage& now) {
+  const int width = before.GetWidth();
+  for (int d = 0; d < width; ++d) {
+    bool same = true;
+    for (int y = 0; y < before.GetHeight() && same; ++y) {
+      same = std::memcmp(now.GetData() + 3 * y * width, before.GetData() + 3 * (y * width + d), 3 * (width - d)) == 0;
+    }
+    if (same) return d;
+  }
+  return -1;
+}
+
+// Lets the window's events run until the list's rows were painted: GTK draws a window only once the X server
+// has shown it.
+void WaitUntilPainted(wxListCtrl& list) {
+#ifndef __WXMSW__
+  bool painted = false;
+  const auto onPaint = [&painted](wxPaintEvent& event) {
+    painted = true;
+    event.Skip();
+  };
+  for (wxWindow* part : list.GetChildren()) part->Bind(wxEVT_PAINT, onPaint);
+  EXPECT_TRUE(RunUntil([&painted] { return painted; })) << "the list was painted";
+  for (wxWindow* part : list.GetChildren()) part->Unbind(wxEVT_PAINT, onPaint);
+#endif
+}
+
+// Where the list puts its second column now, in its own coordinates.
+int ColumnX(wxListCtrl& list) {
+  wxRect cell;
+  list.GetSubItemRect(0, 1, cell);
+  return cell.x;
+}
+
+// Scrolls the list sideways by `steps` (to the right when positive) as a user does: on GTK with the wheel
+// turned sideways over its rows, on Windows with the arrows of its scroll bar.
+void ScrollSideways(wxListCtrl& list, int steps) {
+#ifdef __WXMSW__
+  // Wine's pointer input goes nowhere on a display without a window manager: the messages the arrows send.
+  const auto handle = static_cast<HWND>(list.GetHWND());
+  for (int step = 0; step < std::abs(steps); ++step) {
+    SendMessageW(handle, WM_HSCROLL, steps > 0 ? SB_LINERIGHT : SB_LINELEFT, 0);
+  }
+  SendMessageW(handle, WM_HSCROLL, SB_ENDSCROLL, 0);
+#else
+  int seen = 0;
+  const auto onWheel = [&seen](wxMouseEvent& event) {
+    ++seen;
+    event.Skip();
+  };
+  for (wxWindow* part : list.GetChildren()) part->Bind(wxEVT_MOUSEWHEEL, onWheel);
+  wxRect row;
+  list.GetItemRect(0, row);
+  TurnWheelSideways(list.ClientToScreen(wxPoint(list.GetClientSize().x / 2, row.GetBottom())), steps);
+  EXPECT_TRUE(RunUntil([&] { return seen == std::abs(steps); })) << "the wheel reached the rows";
+  for (wxWindow* part : list.GetChildren()) part->Unbind(wxEVT_MOUSEWHEEL, onWheel);
+#endif
+}
+
+// The columns are wider than the list, so it scrolls sideways: wherever it is scrolled to, the column
+// headings are over their columns (on screen the headings moved as far as the rows, as far as the list says).
+TEST_F(WindowTest, HistoryHeadingsStayOverTheirColumnsWhenScrolledSideways) {
+  for (int row = 0; row < 3; ++row) {
+    window_.InsertRow(row, "12/31/2026 23:59:5" + std::to_string(row));
+    window_.SetCell(row, 1, "catalog" + std::to_string(row) + ".slc");
+    window_.SetCell(row, 2, "1-1000, 2000");
+    window_.SetCell(row, 3, "1001");
+  }
+  auto& list = *dynamic_cast<wxListCtrl*>(window_.FindWindow(IDC_HISTORY));
+  WaitUntilPainted(list);
+  const ListPicture start = LookAt(list);
+  const int startX = ColumnX(list);
+  const struct {
+    const char* name;
+    int steps;
+  } kMoves[] = {
+      {"a step to the right", 1},
+      {"far to the right", 12},
+      {"a step back", -1},
+      {"back to the start", -20},
+  };
+  for (const auto& move : kMoves) {
+    const int before = ColumnX(list);
+    ScrollSideways(list, move.steps);
+    EXPECT_TRUE(move.steps > 0 ? ColumnX(list) < before : ColumnX(list) > before) << move.name << ": no scrolling";
+    const int moved = startX - ColumnX(list);
+    const ListPicture now = LookAt(list);
+    EXPECT_EQ(ShiftLeft(start.rows, now.rows), moved) << move.name << ": the rows";
+    EXPECT_EQ(ShiftLeft(start.headings, now.headings), moved) << move.name << ": the headings";
+  }
+  EXPECT_EQ(ColumnX(list), startX) << "back at the start";
 }
 
 }  // namespace
