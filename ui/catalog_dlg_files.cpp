@@ -3,14 +3,13 @@
 // download of the newest ASTORB into a file the user names.
 #include <wx/filedlg.h>
 #include <wx/filename.h>
-#include <wx/msgdlg.h>
 
 #include "catalog_dlg.h"
 #include "download_dlg.h"
 #include "file_presets.h"
+#include "message_box.h"
 #include "os_file.h"
 #include "resource_ids.h"
-#include "ui_texts.h"
 
 namespace orbivane {
 
@@ -106,8 +105,8 @@ void CCatalogDlg::OnDownloadAstorb() {
 }
 
 bool CCatalogDlg::ConfirmReplace(const wxString& path) {
-  return wxMessageBox(path + " already exists.\nDo you want to replace it?", wxString::FromUTF8(kAppTitle),
-                      wxYES_NO | wxICON_EXCLAMATION | wxCENTRE, this) == wxYES;
+  return ShowMessageBox(*this, path + " already exists.\nDo you want to replace it?", wxYES_NO | wxICON_EXCLAMATION) ==
+         wxYES;
 }
 
 }  // namespace orbivane

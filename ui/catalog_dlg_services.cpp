@@ -5,13 +5,12 @@
 #include <wx/datetime.h>
 #include <wx/gauge.h>
 #include <wx/listctrl.h>
-#include <wx/msgdlg.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 #include "catalog_dlg.h"
+#include "message_box.h"
 #include "readable_text.h"
-#include "ui_texts.h"
 
 namespace orbivane {
 
@@ -49,8 +48,7 @@ void CCatalogDlg::ShowMessage(const std::string& text) {
   ShowProgress();  // the bar shows where the run stands while the message waits
   const FocusKeeper keep(*this);
   // A message may name a path of a history row, and so hold its bytes.
-  wxMessageBox(wxString::FromUTF8(ReadableUtf8(text)), wxString::FromUTF8(kAppTitle),
-               wxOK | wxICON_EXCLAMATION | wxCENTRE, this);
+  ShowMessageBox(*this, wxString::FromUTF8(ReadableUtf8(text)), wxOK | wxICON_EXCLAMATION);
 }
 
 void CCatalogDlg::SetProgressRange(int lower, int upper) {
