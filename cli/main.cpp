@@ -14,6 +14,7 @@
 #include "console_services.h"
 #include "file_message.h"
 #include "os_file.h"
+#include "web_addresses.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -171,11 +172,15 @@ int Run(const std::vector<std::string>& args) {
   const auto line = ParseCommandLine(args, error);
   if (!line) {
     Complain(error);
-    std::fputs(kUsage, stderr);
+    std::fputs("Try 'orbivane-cli --help' for more information.\n", stderr);
     return kExitUsage;
   }
   if (line->command == "--help") {
-    std::fputs(kUsage, stdout);
+    std::fputs(ProgramHelp(CliProgramText()).c_str(), stdout);
+    return kExitOk;
+  }
+  if (line->help) {
+    std::fputs(CommandHelp(CliProgramText(), *FindCommand(CliProgramText(), line->command)).c_str(), stdout);
     return kExitOk;
   }
   if (line->command == "--version") {

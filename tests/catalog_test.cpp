@@ -762,7 +762,7 @@ TEST(CliTest, AnswersEachCommand) {
   const std::string anyScript = "\xD0\x9A\xD0\xBE\xD0\xBC\xD0\xB5\xD1\x82\xD1\x8B \xE2\x9C\x93.slc";
   const std::string gone = "Cannot use history folder \"gone\": No such file or directory\n";
   const std::string isHistory = "\" is the history file; choose another name for the new catalog.\n";
-  // The error output is compared up to the usage that follows a usage error.
+  const std::string more = "Try 'orbivane-cli --help' for more information.\n";  // after a usage error
   const struct { std::vector<std::string> args; int status; std::string out, err; } kCases[] = {
       {{"history"}, 0, std::string(30, 'd') + "\t" + std::string(150, 'p') + "\t" + std::string(300, 'f') + "\t" +
                            std::string(20, 'n') + "\n12/6/2001 01:45:09\t" + std::string(146, '\x80') + "\ta" +
@@ -800,12 +800,18 @@ TEST(CliTest, AnswersEachCommand) {
        "Cannot use history folder \"out.slc\": Not a directory\n"},
       {{"history", "--workdir", "gone"}, 1, "", gone},
       {{"clear-history", "--workdir", "gone"}, 1, "", gone},
-      {Convert("1", "astorb.dat", "out.slc", ""), 2, "", "orbivane-cli: option '--workdir' needs a non-empty value\n"},
-      {{"history", "--workdir="}, 2, "", "orbivane-cli: option '--workdir' needs a non-empty value\n"},
-      {{"count", "--source", ""}, 2, "", "orbivane-cli: option '--source' needs a non-empty value\n"},
-      {{"count", "--source", "a", "--source", "b"}, 2, "", "orbivane-cli: option '--source' given twice\n"},
-      {{"history", "extra"}, 2, "", "orbivane-cli: unexpected argument 'extra' for history\n"},
+      {Convert("1", "astorb.dat", "out.slc", ""), 2, "",
+       "orbivane-cli: option '--workdir' needs a non-empty value\n" + more},
+      {{"history", "--workdir="}, 2, "", "orbivane-cli: option '--workdir' needs a non-empty value\n" + more},
+      {{"count", "--source", ""}, 2, "", "orbivane-cli: option '--source' needs a non-empty value\n" + more},
+      {{"count", "--source", "a", "--source", "b"}, 2, "", "orbivane-cli: option '--source' given twice\n" + more},
+      {{"history", "extra"}, 2, "", "orbivane-cli: unexpected argument 'extra' for history\n" + more},
+      {{"history", "--workdir"}, 2, "", "orbivane-cli: option '--workdir' needs a value\n" + more},
+      {{"conv"}, 2, "", "orbivane-cli: unknown command 'conv'\n" + more},
+      {{}, 2, "", "orbivane-cli: no command given\n" + more},
 #ifdef _WIN32
+      // WinHTTP trusts the system's certificates only: the option is not offered.
+      {{"fetch", "--cacert", "ca.pem"}, 2, "", "orbivane-cli: unexpected argument '--cacert' for fetch\n" + more},
       {Convert("1", "astorb.dat", "con.slc"), 1, "", reserved("con.slc")},
       {Convert("1", "astorb.dat", "Lpt9 .a.b"), 1, "", reserved("Lpt9 .a.b")},
       {Convert("1", "astorb.dat", "AUX"), 1, "", reserved("AUX")},
@@ -825,10 +831,11 @@ TEST(CliTest, AnswersEachCommand) {
   for (const auto& c : kCases) {
     const std::string files = testing::ListDir(dir.path()) + ReadFile(dir / "history");
     const Result r = RunCli(dir.path(), c.args);
-    EXPECT_EQ(r.status, c.status) << c.args[0];
-    EXPECT_EQ(r.out, c.out) << c.args[0];
-    EXPECT_EQ(r.err.substr(0, r.err.find("Usage:\n")), c.err) << c.args[0];
-    EXPECT_TRUE(!c.out.empty() || testing::ListDir(dir.path()) + ReadFile(dir / "history") == files);
+    const std::string name = c.args.empty() ? "(none)" : c.args[0];
+    EXPECT_EQ(r.status, c.status) << name;
+    EXPECT_EQ(r.out, c.out) << name;
+    EXPECT_EQ(r.err, c.err) << name;
+    EXPECT_TRUE(!c.out.empty() || testing::ListDir(dir.path()) + ReadFile(dir / "history") == files) << name;
   }
 #ifndef _WIN32
   EXPECT_TRUE(std::filesystem::is_fifo(dir / "fifo") && std::filesystem::is_character_file("/dev/full"));
@@ -836,6 +843,36 @@ TEST(CliTest, AnswersEachCommand) {
   EXPECT_EQ(full.status, 1) << "output that cannot be written is a failure";
   EXPECT_EQ(full.err, "orbivane-cli: cannot write standard output: No space left on device\n");
 #endif
+}
+
+// After a command, --help prints its usage, description and options as the whole --help shows them, which
+// names every command with every option.
+TEST(CliTest, GivesEachCommandItsHelp) {
+  const testing::ScratchDir dir;
+  const Result whole = RunCli(dir.path(), {"--help"});
+  EXPECT_EQ(whole.status, 0);
+  EXPECT_EQ(whole.err, "");
+  const struct { std::vector<std::string> args; std::string usage; } kCases[] = {
+      {{"convert", "--help"}, "convert --source FILE --output FILE --filter TEXT [--workdir DIR]"},
+      {{"count", "-h"}, "count --source FILE"},
+      {{"history", "--workdir", "gone", "--help"}, "history [--workdir DIR]"},
+      {{"clear-history", "--help", "extra"}, "clear-history [--workdir DIR]"},
+#ifdef _WIN32
+      {{"fetch", "--help"}, "fetch [--url URL] [--output FILE]"},
+#else
+      {{"fetch", "--help"}, "fetch [--url URL] [--output FILE] [--cacert FILE]"},
+#endif
+  };
+  for (const auto& c : kCases) {
+    const Result r = RunCli(dir.path(), c.args);
+    EXPECT_EQ(r.status, 0) << c.args[0];
+    EXPECT_EQ(r.err, "") << c.args[0];
+    const std::string usage = "Usage: orbivane-cli " + c.usage + "\n\n";
+    ASSERT_GT(r.out.size(), usage.size()) << c.args[0];
+    EXPECT_EQ(r.out.substr(0, usage.size()), usage);
+    EXPECT_NE(whole.out.find("\n  orbivane-cli " + c.usage + "\n"), std::string::npos) << c.args[0];
+    EXPECT_NE(whole.out.find("\n" + c.args[0] + "\n" + r.out.substr(usage.size())), std::string::npos) << c.args[0];
+  }
 }
 
 // orbivane-cli's progress line: erased with escape codes only where the terminal takes them, blanked out on a
