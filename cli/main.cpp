@@ -1,7 +1,6 @@
 // orbivane-cli: the catalog work of the desktop window, from a shell.
 #include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +12,7 @@
 #include "command_line.h"
 #include "console_services.h"
 #include "file_message.h"
+#include "interrupt.h"
 #include "os_file.h"
 #include "web_addresses.h"
 
@@ -135,7 +135,6 @@ int ClearHistory(const CommandLine& line) {
 
 // Ctrl+C ends a download as Cancel does: the part file stays for a resume.
 std::atomic<bool> fetchCancelled{false};
-extern "C" void CancelFetch(int) { fetchCancelled = true; }
 
 class FetchProgress final : public DownloadObserver {
  public:
@@ -155,8 +154,7 @@ int Fetch(const CommandLine& line) {
   options.caFile = line.Option("--cacert").value_or("");
   // For tests that stall on purpose.
   if (const char* stall = std::getenv("ORBIVANE_STALL_SECONDS")) options.stallSeconds = std::atoi(stall);
-  std::signal(SIGINT, CancelFetch);
-  std::signal(SIGTERM, CancelFetch);
+  CancelOnInterrupt(fetchCancelled);
   ConsoleServices console;
   FetchProgress progress(console);
   const auto transport = MakeHttpTransport();
@@ -164,6 +162,7 @@ int Fetch(const CommandLine& line) {
   console.EndProgress();
   const bool ok = result.outcome == DownloadOutcome::kDownloaded || result.outcome == DownloadOutcome::kUnchanged;
   std::fprintf(ok ? stdout : stderr, "%s\n", result.message.c_str());
+  if (result.outcome == DownloadOutcome::kCancelled) return EndAsInterrupted();
   return ok ? kExitOk : kExitFailure;
 }
 
@@ -200,6 +199,7 @@ int Run(const std::vector<std::string>& args) {
 namespace {
 
 int Main(const std::vector<std::string>& args) {
+  orbivane::EndOnCtrlCWith130();
   const int status = orbivane::Run(args);
   // Output that could not be written (a full disk, a closed pipe) is a failure too.
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

@@ -964,10 +964,64 @@ TEST(CliTest, AConversionKilledAnyTimeLeavesThePreviousOrTheCompleteCatalog) {
   RunCli(dir.path(), Convert("1"));
   EXPECT_EQ(testing::ListDir(dir.path()), "astorb.dat history out.slc");
 }
+
+// True once the process has the file open.
+bool HoldsOpen(pid_t process, const std::string& path) {
+  std::error_code error;
+  const auto file = std::filesystem::canonical(path, error);
+  for (const auto& fd : std::filesystem::directory_iterator("/proc/" + std::to_string(process) + "/fd", error)) {
+    if (std::filesystem::read_symlink(fd.path(), error) == file) return true;
+  }
+  return false;
+}
+
+// Ctrl+C ends every command as SIGINT asks, which a shell reports as 130, and keeps what is there. Each run waits
+// on a FIFO that this test holds open without writing to it, and is interrupted once it has opened it.
+TEST(CliTest, CtrlCEndsEveryCommandBySigint) {
+  const testing::ScratchDir dir;
+  WriteFile(dir / "out.slc", "previous");
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  std::filesystem::create_directory(dir / "waits");
+  ASSERT_EQ(::mkfifo((dir / "waits/history").c_str(), 0600), 0);
+  const struct { std::vector<std::string> args; std::string fifo; } kCases[] = {
+      {{"count", "--source", "fifo"}, dir / "fifo"},
+      {Convert("1-3", "fifo"), dir / "fifo"},
+      {{"history", "--workdir", "waits"}, dir / "waits/history"},
+  };
+  for (const auto& c : kCases) {
+    const testing::ScratchDir streams;
+    const std::string out = streams / "out", err = streams / "err";
+    std::vector<char*> argv{const_cast<char*>(ORBIVANE_CLI)};
+    for (const std::string& arg : c.args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    const int writer = ::open(c.fifo.c_str(), O_RDWR);
+    const pid_t run = ::fork();
+    if (run == 0) {
+      ::signal(SIGINT, SIG_DFL);  // as a shell leaves it for a program in the foreground
+      const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT, 0600);
+      const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT, 0600);
+      if (::chdir(dir.path().c_str()) != 0 || ::dup2(outFd, 1) < 0 || ::dup2(errFd, 2) < 0) ::_exit(126);
+      ::execv(ORBIVANE_CLI, argv.data());
+      ::_exit(127);
+    }
+    bool opened = false;
+    for (int wait = 0; wait < 10000 && !(opened = HoldsOpen(run, c.fifo)); ++wait) ::usleep(1000);
+    ::kill(run, SIGINT);
+    int status = 0;
+    ::waitpid(run, &status, 0);
+    ::close(writer);
+    EXPECT_TRUE(opened) << c.args[0];
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << c.args[0] << ": status " << status;
+    EXPECT_EQ(ReadFile(out) + ReadFile(err), "") << c.args[0];
+  }
+  EXPECT_EQ(ReadFile(dir / "out.slc"), "previous");
+  EXPECT_EQ(testing::ListDir(dir.path()), "fifo out.slc waits") << "no history, no temporary file";
+}
 #else
-// Windows has no unnamed file: Ctrl+C during a run deletes the named temporary catalog. The run waits on a pipe
-// for source lines that do not come, on a console of its own that it shares with this test.
-TEST(CliTest, CtrlCLeavesNoTemporaryFileAndAPipeSourceEndsWithItsWriter) {
+// Windows has no unnamed file: Ctrl+C during a run deletes the named temporary catalog. Ctrl+C ends every command
+// with 130, a conversion after that deletion. Each run waits on a pipe for source lines that do not come, on a
+// console of its own that it shares with this test.
+TEST(CliTest, CtrlCEndsWith130LeavingNoTemporaryFileAndAPipeSourceEndsWithItsWriter) {
   const testing::ScratchDir dir;
   WriteFile(dir / "out.slc", "previous");
   const std::string pipe = "\\\\.\\pipe\\orbivane-test-" + std::to_string(GetCurrentProcessId());
@@ -976,19 +1030,26 @@ TEST(CliTest, CtrlCLeavesNoTemporaryFileAndAPipeSourceEndsWithItsWriter) {
   FreeConsole();
   ASSERT_TRUE(AllocConsole());
   SetConsoleCtrlHandler([](DWORD) -> BOOL { return TRUE; }, TRUE);  // this test goes on
-  const HANDLE run = StartCli(dir.path(), Convert("1-3", pipe));
-  ConnectNamedPipe(source, nullptr);
-  for (int wait = 0; wait < 1000 && testing::ListDir(dir.path()).find(".out.slc.") != 0; ++wait) Sleep(10);
-  ASSERT_EQ(testing::ListDir(dir.path()).find(".out.slc."), 0u) << "the run made its temporary file";
-  EXPECT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
-  EXPECT_EQ(WaitForSingleObject(run, 10000), WAIT_OBJECT_0);
-  EXPECT_EQ(testing::ListDir(dir.path()), "out.slc");
-  EXPECT_EQ(ReadFile(dir / "out.slc"), "previous");
-  TerminateProcess(run, 1);
-  CloseHandle(run);
+  const auto temporary = [&dir] { return testing::ListDir(dir.path()).find(".out.slc.") == 0; };
+  for (const auto& args : {Convert("1-3", pipe), std::vector<std::string>{"count", "--source", pipe}}) {
+    const bool convert = args[0] == "convert";
+    const HANDLE run = StartCli(dir.path(), args);
+    ConnectNamedPipe(source, nullptr);
+    for (int wait = 0; convert && !temporary() && wait < 1000; ++wait) Sleep(10);
+    if (convert) ASSERT_TRUE(temporary()) << "the run made its temporary file";
+    EXPECT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+    EXPECT_EQ(WaitForSingleObject(run, 10000), WAIT_OBJECT_0);
+    DWORD status = 0;
+    GetExitCodeProcess(run, &status);
+    EXPECT_EQ(status, 130u) << args[0];
+    EXPECT_EQ(testing::ListDir(dir.path()), "out.slc");
+    EXPECT_EQ(ReadFile(dir / "out.slc"), "previous");
+    TerminateProcess(run, 1);
+    CloseHandle(run);
+    DisconnectNamedPipe(source);
+  }
   // A source whose writer goes has ended: the next run converts what came. Its output goes to files, as a
   // console Wine makes without a display takes none.
-  DisconnectNamedPipe(source);
   const testing::ScratchDir streams;
   const HANDLE next = StartCli(dir.path(), Convert("1-3", pipe), streams / "out", streams / "err");
   ConnectNamedPipe(source, nullptr);

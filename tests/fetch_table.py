@@ -14,7 +14,8 @@ NO = 'Cannot download "{url}": '
 OLD = b"an older astorb.dat.gz\n"
 RESUMES = "; the next download resumes there"
 
-# name, steps [(url, exit code, message[, "interrupt": Ctrl+C after 1.5 s])], then what is checked afterwards:
+# name, steps [(url, exit code, message[, Ctrl+C once the part file holds this many bytes])], then what is checked
+# afterwards (an exit code below 0: the death by that signal, which a shell reports as 128 + the signal):
 # target ("new", "old" or None), its time "mtime", part (its size; None for none) and "ranges", the Range header
 # of each request of the file ("-" for none; not checked when absent). A message ending in "..." is a prefix.
 # Set-up: "target0" (old or new, with its modification time "tmtime", a day before Last-Modified unless given),
@@ -65,8 +66,8 @@ CASES = [
     refused("first line not an ASTORB line", "{http}/notastorb", "its first line is not an ASTORB line"),
     refused("more than 1 GiB announced", "{http}/huge/astorb.dat.gz", "the file is larger than 1 GiB"),
     dict(name="Ctrl+C keeps the part", posix=True, target0="old",
-         steps=[("{http}/stall/5000/astorb.dat.gz", 1,
-                 'The download of "{url}" was cancelled' + RESUMES, "interrupt")], target="old", part=5000),
+         steps=[("{http}/stall/5000/astorb.dat.gz", -signal.SIGINT,
+                 'The download of "{url}" was cancelled' + RESUMES, 5000)], target="old", part=5000),
     dict(name="body longer than announced", steps=[("{http}/longer/astorb.dat.gz", 0, DL)], target="new"),
     refused("connection refused", "http://127.0.0.1:{closed}/astorb.dat.gz",
             "the connection was refused, or the host cannot be reached"),
@@ -162,7 +163,11 @@ def run_case(case, cli, work, data, lines, ca, urls, log):
                                preexec_fn=(lambda: full_disk(case["fsize"])) if "fsize" in case else None)
         try:
             if interrupt:
-                time.sleep(1.5)
+                part = os.path.join(folder, case.get("output", "astorb.dat.gz") + ".part")
+                deadline = time.monotonic() + 10
+                while time.monotonic() < deadline and run.poll() is None and \
+                        (not os.path.exists(part) or os.path.getsize(part) < interrupt[0]):
+                    time.sleep(0.01)
                 run.send_signal(signal.SIGINT)
             # Each step ends within seconds: the origin's stall lasts 30.
             out, err = run.communicate(timeout=20)
