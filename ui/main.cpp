@@ -37,7 +37,8 @@ std::vector<std::string> Arguments() {
 
 // Windows always has a desktop to show the window on; --help, --version and a
 // usage error are answered without one.
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, char*, int show) {
+extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE, wxCmdLineArgType, int show) {
+  wxDISABLE_DEBUG_SUPPORT();  // in a release build, as the toolkit's own WinMain does
   const orbivane::WindowStart start = orbivane::ParseWindowCommandLine(Arguments());
   if (start.action != orbivane::WindowStart::Action::kOpenWindow) return orbivane::AnswerWithoutWindow(start);
   return wxEntry(instance, nullptr, nullptr, show);
