@@ -1036,7 +1036,9 @@ TEST(CliTest, CtrlCEndsWith130LeavingNoTemporaryFileAndAPipeSourceEndsWithItsWri
     const HANDLE run = StartCli(dir.path(), args);
     ConnectNamedPipe(source, nullptr);
     for (int wait = 0; convert && !temporary() && wait < 1000; ++wait) Sleep(10);
-    if (convert) ASSERT_TRUE(temporary()) << "the run made its temporary file";
+    if (convert) {
+      ASSERT_TRUE(temporary()) << "the run made its temporary file";
+    }
     EXPECT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
     EXPECT_EQ(WaitForSingleObject(run, 10000), WAIT_OBJECT_0);
     DWORD status = 0;
