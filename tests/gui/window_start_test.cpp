@@ -30,7 +30,8 @@ using testing::WriteFile;
 struct Result { int status; std::string out, err; };
 
 #ifdef _WIN32
-// Starts orbivane.exe, with its standard output and error into the files given, as a redirection hands them over.
+// Starts orbivane.exe, with its standard output and error into the files given, as a redirection hands them over,
+// or with none, as a command prompt starts a window program (Wine would hand over its console's otherwise).
 HANDLE StartWindowProgram(const std::vector<std::string>& args, const std::string& out = "",
                           const std::string& err = "") {
   std::wstring command = L"orbivane";
@@ -38,7 +39,7 @@ HANDLE StartWindowProgram(const std::vector<std::string>& args, const std::strin
   SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  startup.dwFlags = out.empty() ? 0 : STARTF_USESTDHANDLES;
+  startup.dwFlags = STARTF_USESTDHANDLES;
   for (const auto& [stream, name] : {std::pair{&startup.hStdOutput, out}, std::pair{&startup.hStdError, err}}) {
     if (!name.empty()) {
       *stream = CreateFileW(testing::PathOf(name).c_str(), GENERIC_WRITE, 0, &inherited, CREATE_NEW, 0, nullptr);
