@@ -65,6 +65,17 @@ int EndOf(HANDLE run) {
 Result RunWindowProgram(const std::vector<std::string>& args) {
   const testing::ScratchDir streams;
   const int status = EndOf(StartWindowProgram(args, streams / "out", streams / "err"));
+  // Wine hands a window program's standard error on to a helper of its desktop that it starts, which holds the
+  // file for a moment after the program has ended.
+  for (int wait = 0; wait < 1000; ++wait) {
+    const HANDLE held = CreateFileW(testing::PathOf(streams / "err").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    0, nullptr);
+    if (held != INVALID_HANDLE_VALUE) {
+      CloseHandle(held);
+      break;
+    }
+    Sleep(10);
+  }
   return {status, ReadFile(streams / "out"), ReadFile(streams / "err")};
 }
 #else
