@@ -1,7 +1,6 @@
 // orbivane-cli: the catalog work of the desktop window, from a shell.
 #include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,8 +12,10 @@
 #include "command_line.h"
 #include "console_services.h"
 #include "file_message.h"
+#include "interrupt.h"
 #include "named_stream.h"
 #include "os_file.h"
+#include "web_addresses.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -138,7 +139,6 @@ int ClearHistory(const CommandLine& line) {
 
 // Ctrl+C ends a download as Cancel does: the part file stays for a resume.
 std::atomic<bool> fetchCancelled{false};
-extern "C" void CancelFetch(int) { fetchCancelled = true; }
 
 class FetchProgress final : public DownloadObserver {
  public:
@@ -155,16 +155,10 @@ int Fetch(const CommandLine& line) {
   DownloadOptions options;
   options.url = line.Option("--url").value_or(kAstorbDownloadUrl);
   options.target = line.Option("--output").value_or("astorb.dat.gz");
-  // A download is resumed, checked and swapped in as a file; a stream can be none of that.
-  if (IsStandardStreamName(options.target)) {
-    Complain("fetch writes a file: give --output a file name, not '-' (standard output)");
-    return kExitUsage;
-  }
   options.caFile = line.Option("--cacert").value_or("");
   // For tests that stall on purpose.
   if (const char* stall = std::getenv("ORBIVANE_STALL_SECONDS")) options.stallSeconds = std::atoi(stall);
-  std::signal(SIGINT, CancelFetch);
-  std::signal(SIGTERM, CancelFetch);
+  CancelOnInterrupt(fetchCancelled);
   ConsoleServices console;
   FetchProgress progress(console);
   const auto transport = MakeHttpTransport();
@@ -172,6 +166,7 @@ int Fetch(const CommandLine& line) {
   console.EndProgress();
   const bool ok = result.outcome == DownloadOutcome::kDownloaded || result.outcome == DownloadOutcome::kUnchanged;
   std::fprintf(ok ? stdout : stderr, "%s\n", result.message.c_str());
+  if (result.outcome == DownloadOutcome::kCancelled) return EndAsInterrupted();
   return ok ? kExitOk : kExitFailure;
 }
 
@@ -180,11 +175,15 @@ int Run(const std::vector<std::string>& args) {
   const auto line = ParseCommandLine(args, error);
   if (!line) {
     Complain(error);
-    std::fputs(kUsage, stderr);
+    std::fputs("Try 'orbivane-cli --help' for more information.\n", stderr);
     return kExitUsage;
   }
   if (line->command == "--help") {
-    std::fputs(kUsage, stdout);
+    std::fputs(ProgramHelp(CliProgramText()).c_str(), stdout);
+    return kExitOk;
+  }
+  if (line->help) {
+    std::fputs(CommandHelp(CliProgramText(), *FindCommand(CliProgramText(), line->command)).c_str(), stdout);
     return kExitOk;
   }
   if (line->command == "--version") {
@@ -204,6 +203,7 @@ int Run(const std::vector<std::string>& args) {
 namespace {
 
 int Main(const std::vector<std::string>& args) {
+  orbivane::EndOnCtrlCWith130();
   const int status = orbivane::Run(args);
   // Output that could not be written (a full disk, a closed pipe) is a failure too.
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

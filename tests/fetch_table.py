@@ -16,14 +16,14 @@ OLD = b"an older astorb.dat.gz\n"
 RESUMES = "; the next download resumes there"
 NOT_A_FILE = 'Cannot replace ASTORB file "astorb.dat.gz": it is {}, not a file'
 
-# name, steps [(url, exit code, message[, "interrupt": Ctrl+C after 1.5 s | "background": the next steps run while
-# this one works, once its part file is there; it is checked last])], then what is checked afterwards: target
-# ("new", "old" or None), its time "mtime" and permissions "mode", part (its size; None for none), "ranges" and
-# "ims", the Range and If-Modified-Since headers of each request of the file ("-" for none; not checked when
-# absent). A message ending in "..." is a prefix. Set-up: "target0" (old or new, with its modification time
-# "tmtime", a day before Last-Modified unless given, and its permissions "tmode"; or "folder", "fifo", "device"),
-# "link" (the target is a link to a file of that name in another folder), "part0" (size or "all", modification
-# time).
+# name, steps [(url, exit code, message[, N: Ctrl+C once the part file holds N bytes | "background": the next steps
+# run while this one works, once its part file is there; it is checked last])], then what is checked afterwards (an
+# exit code below 0: the death by that signal, which a shell reports as 128 + the signal): target ("new", "old" or
+# None), its time "mtime" and permissions "mode", part (its size; None for none), "ranges" and "ims", the Range and
+# If-Modified-Since headers of each request of the file ("-" for none; not checked when absent). A message ending
+# in "..." is a prefix. Set-up: "target0" (old or new, with its modification time "tmtime", a day before
+# Last-Modified unless given, and its permissions "tmode"; or "folder", "fifo", "device"), "link" (the target is a
+# link to a file of that name in another folder), "part0" (size or "all", modification time).
 
 
 def refused(name, url, why, **more):
@@ -95,8 +95,8 @@ CASES = [
     dict(name="a link to an older file", posix=True, target0="old", tmode=0o600, link="real.gz",
          steps=[("{http}/astorb.dat.gz", 0, DL)], target="new", mtime=LM, mode=0o600, ims=[LM - 86400]),
     dict(name="Ctrl+C keeps the part", posix=True, target0="old",
-         steps=[("{http}/stall/5000/astorb.dat.gz", 1,
-                 'The download of "{url}" was cancelled' + RESUMES, "interrupt")], target="old", part=5000),
+         steps=[("{http}/stall/5000/astorb.dat.gz", -signal.SIGINT,
+                 'The download of "{url}" was cancelled' + RESUMES, 5000)], target="old", part=5000),
     dict(name="body longer than announced", steps=[("{http}/longer/astorb.dat.gz", 0, DL)], target="new"),
     refused("connection refused", "http://127.0.0.1:{closed}/astorb.dat.gz",
             "the connection was refused, or the host cannot be reached"),
@@ -192,11 +192,14 @@ def run_step(command, folder, env, fsize):
                             preexec_fn=(lambda: full_disk(fsize)) if fsize else None)
 
 
-def ended(run, url, code, expected, interrupt=False):
-    """Waits for a step and returns what is wrong with how it ended."""
+def ended(run, url, code, expected, interrupt_at=None, part=None):
+    """Waits for a step (Ctrl+C once the part holds interrupt_at bytes) and returns what is wrong with its end."""
     try:
-        if interrupt:
-            time.sleep(1.5)
+        if interrupt_at is not None:
+            deadline = time.monotonic() + 10
+            while time.monotonic() < deadline and run.poll() is None and \
+                    (not os.path.exists(part) or os.path.getsize(part) < interrupt_at):
+                time.sleep(0.01)
             run.send_signal(signal.SIGINT)
         # Each step ends within seconds: the origin's stall lasts 30.
         out, err = run.communicate(timeout=20)
@@ -248,7 +251,7 @@ def run_case(case, cli, work, data, lines, ca, urls, log):
                     break
                 time.sleep(0.01)
             continue
-        problems += ended(run, url, code, expected, mode == ["interrupt"])
+        problems += ended(run, url, code, expected, mode[0] if mode else None, written + ".part")
     if background:
         problems += ended(*background)
     bytes_of = {"new": data, "old": OLD, None: None}

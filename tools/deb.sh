@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # Builds dist/orbivane_<version>_<arch>.deb from the release build: both
-# programs, the desktop entry, the icons, the AppStream description, the
-# manual page of orbivane-cli, the README, the copyright and the changelog,
-# depending on the libraries dpkg-shlibdeps finds the programs linked with. Then checks it:
-# lintian reports no error, the AppStream file validates, a second packing
-# gives the same bytes, and the package unpacked into a scratch root converts
-# the sample. The package's times are the commit's (SOURCE_DATE_EPOCH), so
+# programs with their manual pages, the desktop entry, the icons, the
+# AppStream description, the README, the copyright and the changelog,
+# depending on the libraries dpkg-shlibdeps finds the programs linked with.
+# Then checks it: lintian reports no error, the desktop entry and the
+# AppStream file validate, a second packing gives the same bytes, and the
+# package unpacked into a scratch root converts the sample. The package's
+# times are the commit's (SOURCE_DATE_EPOCH), so
 # two builds of one commit give the same file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash tools/setup.sh
 cmake --preset release >/dev/null
-cmake --build --preset release -j "$(nproc)" --target orbivane orbivane-cli
+cmake --build --preset release -j "$(nproc)" \
+  --target orbivane orbivane-cli orbivane-manual-page orbivane-cli-manual-page
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release/CMakeCache.txt)
 arch=$(dpkg --print-architecture)
@@ -40,7 +42,7 @@ stage() {
   cp res/deb/copyright "$doc/copyright"
   gzip -9n <res/deb/changelog >"$doc/changelog.gz"
   gzip -9n <README.md >"$doc/README.md.gz"
-  gzip -9n "$root/usr/share/man/man1/orbivane-cli.1"
+  gzip -9n "$root/usr/share/man/man1/orbivane.1" "$root/usr/share/man/man1/orbivane-cli.1"
   # Only the dependency list differs between machines; the rest is fixed.
   printf 'Source: orbivane\n' >"$dir/debian/control"
   mkdir -p "$root/DEBIAN"  # which tells dpkg-shlibdeps where the package's tree begins
@@ -75,6 +77,7 @@ echo "Wrote $deb"
 
 echo "== Checks of $deb"
 lintian --fail-on error "$deb"
+desktop-file-validate "$work"/first/debian/orbivane/usr/share/applications/orbivane.desktop
 appstreamcli validate --no-net "$work"/first/debian/orbivane/usr/share/metainfo/*.metainfo.xml
 # Installed into a scratch root, its orbivane-cli converts the sample.
 scratch=$work/scratch

@@ -16,6 +16,7 @@ packages=(
   python3 openssl curl             # the download tests' origin and CA; curl, the download benchmark's baseline
   isal                             # igzip, the benchmark's baseline for compressed sources
   dpkg-dev lintian appstream       # the .deb (tools/deb.sh): dpkg-shlibdeps, and its checks
+  desktop-file-utils groff-base     # the desktop entry's check; the manual pages' test
   "$@"
 )
 
