@@ -195,6 +195,7 @@ int Run(const std::vector<std::string>& args) {
 namespace {
 
 int Main(const std::vector<std::string>& args) {
+  orbivane::MarkProgramRunning();
   const int status = orbivane::Run(args);
   // Output that could not be written (a full disk, a closed pipe) is a failure too.
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
