@@ -332,6 +332,9 @@ bool ProcessIsGone(long long id) {
   return name != std::string_view::npos && name + 2 < line.size() && line[name + 2] == 'Z';
 }
 
+// Only the Windows installer looks for a running program.
+void MarkProgramRunning() {}
+
 namespace {
 
 InterruptSlots<char, 4096> g_interruptSlots;

@@ -147,6 +147,11 @@ std::string ProcessHost();
 // and is not yet waited for (a zombie) has gone too.
 bool ProcessIsGone(long long id);
 
+// Marks, until the process ends however it ends, that an Orbivane program runs. On Windows this is the named
+// mutex "Orbivane.Running" of the user's session, which the installer and the uninstaller
+// (res/orbivane-setup.nsi) look for before they replace or remove the programs; elsewhere nothing.
+void MarkProgramRunning();
+
 // Until KeepOnInterrupt, an interrupt (SIGINT, SIGTERM) deletes the file at
 // `path` before the process ends as the signal asks. Returns a slot for
 // KeepOnInterrupt, or -1 when the path cannot be kept (then nothing is done).

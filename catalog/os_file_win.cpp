@@ -434,6 +434,12 @@ bool ProcessIsGone(long long id) {
   return ended;
 }
 
+void MarkProgramRunning() {
+  // Never closed: Windows closes it when the process ends, and the name lives while any program holds it.
+  static const HANDLE mark = CreateMutexW(nullptr, FALSE, L"Orbivane.Running");
+  (void)mark;
+}
+
 namespace {
 
 InterruptSlots<wchar_t, 32768> g_interruptSlots;

@@ -203,6 +203,7 @@ int Run(const std::vector<std::string>& args) {
 namespace {
 
 int Main(const std::vector<std::string>& args) {
+  orbivane::MarkProgramRunning();
   orbivane::EndOnCtrlCWith130();
   const int status = orbivane::Run(args);
   // Output that could not be written (a full disk, a closed pipe) is a failure too.

@@ -212,6 +212,13 @@ was started from (for orbivane-cli, the current folder or --workdir). A
 catalog that Skyloom or another program holds open, or that is read-only,
 is not replaced: the message names the file and the reason, and the old
 catalog stays as it was.
+
+To check a download against SHA256SUMS, published beside it, open
+PowerShell in the download's folder and run, for the zip or the installer:
+  Get-FileHash .\orbivane-$version-windows-x64.zip -Algorithm SHA256
+  Get-FileHash .\orbivane-$version-windows-x64-setup.exe -Algorithm SHA256
+The Hash it prints must be the first word of that file's line in
+SHA256SUMS (which writes the same digits in small letters).
 TEXT
 touch -d "@$SOURCE_DATE_EPOCH" "$package"/*
 (cd "$package" && TZ=UTC zip -q -X ../package.zip orbivane.exe orbivane-cli.exe README.txt)
@@ -226,3 +233,14 @@ mv "$build/package.zip" "$zip"
 # ---- The per-user installer, and the dialogs at 150% and 200% ----
 bash tools/windows_setup.sh "$package" "$version"
 bash tools/checksums.sh
+
+# Both READMEs show Get-FileHash on each Windows file by the name SHA256SUMS lists it under.
+for name in "$(basename "$zip")" "orbivane-$version-windows-x64-setup.exe"; do
+  awk -v name="$name" '$2 == name && length($1) == 64 && $1 ~ /^[0-9a-f]+$/ { found = 1 } END { exit !found }' \
+    dist/SHA256SUMS ||
+    { echo "windows.sh: dist/SHA256SUMS has no line for $name" >&2; exit 1; }
+  for readme in "$package/README.txt" README.md; do
+    grep -qF "Get-FileHash .\\$name -Algorithm SHA256" "$readme" ||
+      { echo "windows.sh: $readme does not show Get-FileHash .\\$name -Algorithm SHA256" >&2; exit 1; }
+  done
+done

@@ -3,8 +3,10 @@
 # dist/orbivane-<version>-windows-x64-setup.exe from the zip's folder, tests
 # it in a fresh Wine prefix (a silent upgrade over an earlier version, the
 # Start-menu shortcut and its working folder, the uninstall entry, a
-# conversion by the installed orbivane-cli.exe, a silent uninstall that leaves
-# the history), then runs the window's layout test at 144 and 192 DPI.
+# conversion by the installed orbivane-cli.exe, a running program that stops a
+# silent install and uninstall, a file in use that keeps the uninstall entry,
+# the pages a user sees, a silent uninstall that leaves the history), then
+# runs the window's layout test at 144 and 192 DPI.
 #   tools/windows_setup.sh PACKAGE-FOLDER VERSION
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -80,7 +82,72 @@ working folder=C:\\users\\$(id -un)\\Documents\\Orbivane"
     fail "the installed orbivane-cli.exe did not convert the sample"
   [[ -s $documents/history ]] || fail "the conversion left no $documents/history"
 
-  echo "== Installer test: silent uninstall"
+  driver=$build/tests/setup_driver.exe
+  # The exit code of a command, without ending this script.
+  status_of() {
+    local status=0
+    "$@" || status=$?
+    echo "$status"
+  }
+  # The installed files and the shortcut (their times too: a file written anew with the same bytes has
+  # changed), and the uninstall entry, as one text.
+  installed_state() {
+    find "$programs" "$link" -type f -printf '%T@ ' -exec sha256sum {} \; | LC_ALL=C sort -k 3
+    wine reg query "$key" | tr -d '\r' | LC_ALL=C sort
+  }
+  # Uninstalls silently in place (_?=), so that the exit code is the uninstaller's.
+  uninstall_in_place() { timeout 120 wine "$programs/uninstall.exe" /S "_?=$local_programs"; }
+
+  echo "== Installer test: a running orbivane-cli.exe stops a silent install and uninstall, which change nothing"
+  held=$build/setup-held
+  rm -rf "$held"
+  mkdir -p "$held"
+  mkfifo "$held/source"
+  # A source without end while this script keeps it open (and no other process: the reader would wait on
+  # itself).
+  exec 3<>"$held/source"
+  timeout 300 wine "$programs/orbivane-cli.exe" convert --source "Z:$held/source" --output "Z:$held/held.slc" \
+    --filter 1 --workdir "Z:$held" >/dev/null 2>&1 3>&- &
+  cli=$!
+  timeout 120 wine "$driver" running || fail "the running orbivane-cli.exe holds no Orbivane.Running mutex"
+  before=$(installed_state)
+  [[ $(status_of timeout 120 wine "$PWD/$setup" /S) != 0 ]] || fail "setup.exe /S succeeded while Orbivane runs"
+  [[ $(installed_state) == "$before" ]] || fail "setup.exe /S changed the installation while Orbivane runs"
+  [[ $(status_of uninstall_in_place) != 0 ]] || fail "uninstall.exe /S succeeded while Orbivane runs"
+  [[ $(installed_state) == "$before" ]] || fail "uninstall.exe /S changed the installation while Orbivane runs"
+  exec 3>&-
+  wait "$cli" || true
+
+  echo "== Installer test: once it has ended, both succeed"
+  [[ $(status_of timeout 120 wine "$PWD/$setup" /S) == 0 ]] || fail "setup.exe /S failed after Orbivane ended"
+  for file in orbivane.exe orbivane-cli.exe README.txt; do
+    cmp -s "$package/$file" "$programs/$file" || fail "$file is not installed in $programs"
+  done
+  [[ $(status_of uninstall_in_place) == 0 ]] || fail "uninstall.exe /S failed after Orbivane ended"
+  # Run in place, the uninstaller cannot delete itself.
+  [[ $(ls "$programs") == uninstall.exe ]] || fail "uninstalling left $(ls "$programs")"
+  [[ -z $(entry DisplayName) ]] || fail "uninstalling left the uninstall entry"
+
+  echo "== Installer test: the pages, walked by tests/setup_driver.cpp"
+  [[ $(status_of timeout 120 wine "$PWD/$setup" /S) == 0 ]] || fail "setup.exe /S failed"
+  windows_setup=Z:$PWD/$setup
+  timeout 300 wine "$driver" walk "${windows_setup//\//\\}" "$local_programs" \
+    'C:\users\'"$(id -un)"'\Documents\Orbivane' | tr -d '\r' || fail "the walk through the pages failed"
+
+  echo "== Installer test: a file in use after the check keeps the uninstaller and its entry"
+  coproc holder { timeout 300 wine "$driver" hold "$local_programs\\README.txt"; }
+  holder_pid=$!
+  line=
+  read -r -t 120 line <&"${holder[0]}" || true
+  [[ $line == held* ]] || fail "README.txt could not be held open"
+  [[ $(status_of uninstall_in_place) != 0 ]] || fail "uninstall.exe /S succeeded while README.txt was in use"
+  [[ -e $programs/README.txt && -e $programs/uninstall.exe && -e $link ]] ||
+    fail "with README.txt in use, uninstall.exe /S removed the uninstaller or the shortcut"
+  [[ $(entry DisplayName) == Orbivane ]] || fail "with README.txt in use, uninstall.exe /S removed its entry"
+  eval "exec ${holder[1]}>&-"
+  wait "$holder_pid" || true
+
+  echo "== Installer test: silent uninstall, which finishes the one the file in use stopped"
   wine "$programs/uninstall.exe" /S
   wineserver -w
   [[ ! -e $programs ]] || fail "uninstalling left $programs"
@@ -88,7 +155,7 @@ working folder=C:\\users\\$(id -un)\\Documents\\Orbivane"
   [[ -z $(entry DisplayName) ]] || fail "uninstalling left the uninstall entry"
   [[ -s $documents/history && -s $documents/sample.slc ]] || fail "uninstalling removed the user's history or catalog"
 )
-rm -rf "$build/wine-setup" "$build/wine-setup-home"
+rm -rf "$build/wine-setup" "$build/wine-setup-home" "$build/setup-held"
 
 echo "== Layout of every dialog at 144 and 192 DPI"
 for dpi in 144 192; do

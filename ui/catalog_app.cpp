@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "catalog_dlg.h"
+#include "os_file.h"
 #include "ui_texts.h"
 
 namespace orbivane {
@@ -18,6 +19,7 @@ bool HaveDisplay() {
 }
 
 bool CCatalogApp::OnInit() {
+  MarkProgramRunning();
   SetAppName("orbivane");
   SetAppDisplayName(wxString::FromUTF8(kAppTitle));
   return true;
