@@ -82,7 +82,7 @@ working folder=C:\\users\\$(id -un)\\Documents\\Orbivane"
     fail "the installed orbivane-cli.exe did not convert the sample"
   [[ -s $documents/history ]] || fail "the conversion left no $documents/history"
 
-  driver=$build/tests/setup_driver.exe
+  driver=$build/tools/setup_driver.exe
   # The exit code of a command, without ending this script.
   status_of() {
     local status=0
@@ -128,7 +128,7 @@ working folder=C:\\users\\$(id -un)\\Documents\\Orbivane"
   [[ $(ls "$programs") == uninstall.exe ]] || fail "uninstalling left $(ls "$programs")"
   [[ -z $(entry DisplayName) ]] || fail "uninstalling left the uninstall entry"
 
-  echo "== Installer test: the pages, walked by tests/setup_driver.cpp"
+  echo "== Installer test: the pages, walked by tools/setup_driver.cpp"
   [[ $(status_of timeout 120 wine "$PWD/$setup" /S) == 0 ]] || fail "setup.exe /S failed"
   windows_setup=Z:$PWD/$setup
   timeout 300 wine "$driver" walk "${windows_setup//\//\\}" "$local_programs" \
