@@ -33,6 +33,7 @@
 #include "line_reader.h"
 #include "number_text.h"
 #include "readable_text.h"
+#include "run_program.h"
 #include "source_count.h"
 #include "source_stream.h"
 #include "test_files.h"
@@ -696,68 +697,13 @@ TEST_F(CatalogTest, ReadsACompressedSourceOrRefusesSayingWhere) {
   }
 }
 
-struct Result { int status; std::string out, err; };
+using testing::kWindows;
+using testing::Result;
 
-#ifdef _WIN32
-// Starts orbivane-cli.exe in the folder, its arguments quoted as its C runtime reads them back; standard output
-// and error go to the files given, or where this program's go.
-HANDLE StartCli(const std::string& dir, const std::vector<std::string>& args, const std::string& out = "",
-                const std::string& err = "", const std::string& in = "") {
-  std::wstring command = L"orbivane-cli";
-  for (const std::string& arg : args) {
-    command += L" \"";
-    std::size_t slashes = 0;
-    for (const wchar_t c : testing::PathOf(arg).wstring()) {
-      if (c == L'"') command.append(slashes + 1, L'\\');
-      slashes = c == L'\\' ? slashes + 1 : 0;
-      command += c;
-    }
-    command.append(slashes, L'\\') += L'"';
-  }
-  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = out.empty() ? 0 : STARTF_USESTDHANDLES;
-  for (const auto& [stream, name] : {std::pair{&startup.hStdOutput, out}, std::pair{&startup.hStdError, err}}) {
-    if (!name.empty()) {
-      *stream = CreateFileW(testing::PathOf(name).c_str(), GENERIC_WRITE, 0, &inherited, CREATE_NEW, 0, nullptr);
-    }
-  }
-  if (!in.empty()) {
-    startup.hStdInput = CreateFileW(testing::PathOf(in).c_str(), GENERIC_READ, FILE_SHARE_READ, &inherited,
-                                    OPEN_EXISTING, 0, nullptr);
-  }
-  PROCESS_INFORMATION child{};
-  EXPECT_TRUE(CreateProcessW(testing::PathOf(ORBIVANE_CLI).c_str(), command.data(), nullptr, nullptr, !out.empty(),
-                             0, nullptr, testing::PathOf(dir).c_str(), &startup, &child));
-  for (const HANDLE handle : {child.hThread, startup.hStdOutput, startup.hStdError, startup.hStdInput}) {
-    CloseHandle(handle);
-  }
-  return child.hProcess;
+template <class... More>
+Result RunCli(const std::string& dir, const std::vector<std::string>& args, const More&... more) {
+  return testing::RunProgram(ORBIVANE_CLI, dir, args, more...);
 }
-
-// Standard input comes from the file `in` when named.
-Result RunCli(const std::string& dir, const std::vector<std::string>& args, const std::string& in = "") {
-  const testing::ScratchDir streams;
-  const HANDLE run = StartCli(dir, args, streams / "out", streams / "err", in);
-  WaitForSingleObject(run, INFINITE);
-  DWORD status = 0;
-  GetExitCodeProcess(run, &status);
-  CloseHandle(run);
-  return {static_cast<int>(status), ReadFile(streams / "out"), ReadFile(streams / "err")};
-}
-#else
-// Runs orbivane-cli in the folder behind a prefix such as "timeout"; standard output goes to `out` when named.
-Result RunCli(const std::string& dir, const std::vector<std::string>& args, const std::string& prefix = "",
-           std::string out = "") {
-  const testing::ScratchDir streams;
-  std::string command = "cd '" + dir + "' && " + prefix + " '" ORBIVANE_CLI "'";
-  for (const std::string& arg : args) command += " '" + arg + "'";
-  out = out.empty() ? streams / "out" : out;
-  const int status = std::system((command + " >'" + out + "' 2>'" + (streams / "err") + "'").c_str());
-  return {WEXITSTATUS(status), ReadFile(streams / "out"), ReadFile(streams / "err")};
-}
-#endif
 
 std::vector<std::string> Convert(const std::string& filter, const std::string& source = "astorb.dat",
                                  const std::string& output = "out.slc", const std::string& workdir = ".") {
@@ -872,7 +818,7 @@ TEST(CliTest, AnswersEachCommand) {
   }
 #ifndef _WIN32
   EXPECT_TRUE(std::filesystem::is_fifo(dir / "fifo") && std::filesystem::is_character_file("/dev/full"));
-  const Result full = RunCli(dir.path(), {"history"}, "", "/dev/full");
+  const Result full = RunCli(dir.path(), {"history"}, "", "", "/dev/full");
   EXPECT_EQ(full.status, 1) << "output that cannot be written is a failure";
   EXPECT_EQ(full.err, "orbivane-cli: cannot write standard output: No space left on device\n");
 #endif
@@ -888,15 +834,6 @@ TEST(CliTest, TakesDashForStandardInputAndOutput) {
   std::string records;
   AppendCatalogRecord(sample.substr(268, 267), records);
   AppendCatalogRecord(sample.substr(5 * 268, 267), records.append("\r\n"));
-#ifdef _WIN32
-  const auto run = [&dir](const std::vector<std::string>& args, const std::string& in) {
-    return RunCli(dir.path(), args, dir / in);
-  };
-#else
-  const auto run = [&dir](const std::vector<std::string>& args, const std::string& in) {
-    return RunCli(dir.path(), args, "<'" + (dir / in) + "'");
-  };
-#endif
   const struct { const char* name; std::vector<std::string> args; const char* in; int status; std::string out, err; }
   kCases[] = {
       {"both", Convert("2, 6", "-", "-"), "astorb.dat", 0, records, "Wrote 2 asteroid records to -\n"},
@@ -907,7 +844,7 @@ TEST(CliTest, TakesDashForStandardInputAndOutput) {
        "Try 'orbivane-cli --help' for more information.\n"},
   };
   for (const auto& c : kCases) {
-    const Result r = run(c.args, c.in);
+    const Result r = RunCli(dir.path(), c.args, dir / c.in);
     EXPECT_EQ(r.status, c.status) << c.name;
     EXPECT_EQ(r.out, c.out) << c.name;
     EXPECT_EQ(r.err, c.err) << c.name;
@@ -917,7 +854,7 @@ TEST(CliTest, TakesDashForStandardInputAndOutput) {
   EXPECT_STREQ(history.c_str() + 30, "-");
   EXPECT_STREQ(history.c_str() + 530, "-");
 #ifndef _WIN32
-  const Result intoHistory = RunCli(dir.path(), Convert("1", "astorb.dat", "-"), "", dir / "history");
+  const Result intoHistory = RunCli(dir.path(), Convert("1", "astorb.dat", "-"), "", "", dir / "history");
   EXPECT_EQ(intoHistory.status, 1);
   EXPECT_EQ(intoHistory.err, "The catalog file \"-\" is the history file; choose another name for the new catalog.\n");
 #endif
@@ -928,23 +865,17 @@ TEST(CliTest, TakesDashForStandardInputAndOutput) {
 TEST(CliTest, GivesEachCommandItsHelp) {
   const testing::ScratchDir dir;
   const Result whole = RunCli(dir.path(), {"--help"});
-  EXPECT_EQ(whole.status, 0);
-  EXPECT_EQ(whole.err, "");
+  EXPECT_EQ(std::to_string(whole.status) + whole.err, "0");
   const struct { std::vector<std::string> args; std::string usage; } kCases[] = {
       {{"convert", "--help"}, "convert --source FILE --output FILE --filter TEXT [--workdir DIR]"},
       {{"count", "-h"}, "count --source FILE"},
       {{"history", "--workdir", "gone", "--help"}, "history [--workdir DIR]"},
       {{"clear-history", "--help", "extra"}, "clear-history [--workdir DIR]"},
-#ifdef _WIN32
-      {{"fetch", "--help"}, "fetch [--url URL] [--output FILE]"},
-#else
-      {{"fetch", "--help"}, "fetch [--url URL] [--output FILE] [--cacert FILE]"},
-#endif
+      {{"fetch", "--help"}, std::string("fetch [--url URL] [--output FILE]") + (kWindows ? "" : " [--cacert FILE]")},
   };
   for (const auto& c : kCases) {
     const Result r = RunCli(dir.path(), c.args);
-    EXPECT_EQ(r.status, 0) << c.args[0];
-    EXPECT_EQ(r.err, "") << c.args[0];
+    EXPECT_EQ(std::to_string(r.status) + r.err, "0") << c.args[0];
     const std::string usage = "Usage: orbivane-cli " + c.usage + "\n\n";
     ASSERT_GT(r.out.size(), usage.size()) << c.args[0];
     EXPECT_EQ(r.out.substr(0, usage.size()), usage);
@@ -1029,7 +960,7 @@ TEST(CliTest, AConversionKilledAnyTimeLeavesThePreviousOrTheCompleteCatalog) {
     SCOPED_TRACE("kill " + std::to_string(kill) + " of seed " + std::to_string(seed));
     WriteFile(dir / "out.slc", "previous");
     const double delay = 0.001 + took.count() * static_cast<double>(random() % 1200) / 1000;
-    RunCli(dir.path(), Convert("1-30000"), "timeout -s KILL " + std::to_string(delay));
+    RunCli(dir.path(), Convert("1-30000"), "", "timeout -s KILL " + std::to_string(delay));
     const std::string now = ReadFile(dir / "out.slc");
     ASSERT_TRUE(now == "previous" || now == complete) << now.size() << " bytes";
     kept += now == "previous";
@@ -1043,58 +974,6 @@ TEST(CliTest, AConversionKilledAnyTimeLeavesThePreviousOrTheCompleteCatalog) {
   EXPECT_EQ(testing::ListDir(dir.path()), "astorb.dat history out.slc");
 }
 
-// True once the process has the file open.
-bool HoldsOpen(pid_t process, const std::string& path) {
-  std::error_code error;
-  const auto file = std::filesystem::canonical(path, error);
-  for (const auto& fd : std::filesystem::directory_iterator("/proc/" + std::to_string(process) + "/fd", error)) {
-    if (std::filesystem::read_symlink(fd.path(), error) == file) return true;
-  }
-  return false;
-}
-
-// Ctrl+C ends every command as SIGINT asks, which a shell reports as 130, and keeps what is there. Each run waits
-// on a FIFO that this test holds open without writing to it, and is interrupted once it has opened it.
-TEST(CliTest, CtrlCEndsEveryCommandBySigint) {
-  const testing::ScratchDir dir;
-  WriteFile(dir / "out.slc", "previous");
-  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-  std::filesystem::create_directory(dir / "waits");
-  ASSERT_EQ(::mkfifo((dir / "waits/history").c_str(), 0600), 0);
-  const struct { std::vector<std::string> args; std::string fifo; } kCases[] = {
-      {{"count", "--source", "fifo"}, dir / "fifo"},
-      {Convert("1-3", "fifo"), dir / "fifo"},
-      {{"history", "--workdir", "waits"}, dir / "waits/history"},
-  };
-  for (const auto& c : kCases) {
-    const testing::ScratchDir streams;
-    const std::string out = streams / "out", err = streams / "err";
-    std::vector<char*> argv{const_cast<char*>(ORBIVANE_CLI)};
-    for (const std::string& arg : c.args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    const int writer = ::open(c.fifo.c_str(), O_RDWR);
-    const pid_t run = ::fork();
-    if (run == 0) {
-      ::signal(SIGINT, SIG_DFL);  // as a shell leaves it for a program in the foreground
-      const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT, 0600);
-      const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT, 0600);
-      if (::chdir(dir.path().c_str()) != 0 || ::dup2(outFd, 1) < 0 || ::dup2(errFd, 2) < 0) ::_exit(126);
-      ::execv(ORBIVANE_CLI, argv.data());
-      ::_exit(127);
-    }
-    bool opened = false;
-    for (int wait = 0; wait < 10000 && !(opened = HoldsOpen(run, c.fifo)); ++wait) ::usleep(1000);
-    ::kill(run, SIGINT);
-    int status = 0;
-    ::waitpid(run, &status, 0);
-    ::close(writer);
-    EXPECT_TRUE(opened) << c.args[0];
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << c.args[0] << ": status " << status;
-    EXPECT_EQ(ReadFile(out) + ReadFile(err), "") << c.args[0];
-  }
-  EXPECT_EQ(ReadFile(dir / "out.slc"), "previous");
-  EXPECT_EQ(testing::ListDir(dir.path()), "fifo out.slc waits") << "no history, no temporary file";
-}
 #else
 // Windows has no unnamed file: Ctrl+C during a run deletes the named temporary catalog. Ctrl+C ends every command
 // with 130, a conversion after that deletion. Each run waits on a pipe for source lines that do not come, on a
@@ -1111,7 +990,7 @@ TEST(CliTest, CtrlCEndsWith130LeavingNoTemporaryFileAndAPipeSourceEndsWithItsWri
   const auto temporary = [&dir] { return testing::ListDir(dir.path()).find(".out.slc.") == 0; };
   for (const auto& args : {Convert("1-3", pipe), std::vector<std::string>{"count", "--source", pipe}}) {
     const bool convert = args[0] == "convert";
-    const HANDLE run = StartCli(dir.path(), args);
+    const HANDLE run = testing::StartProgram(ORBIVANE_CLI, dir.path(), args);
     ConnectNamedPipe(source, nullptr);
     for (int wait = 0; convert && !temporary() && wait < 1000; ++wait) Sleep(10);
     if (convert) {
@@ -1131,7 +1010,8 @@ TEST(CliTest, CtrlCEndsWith130LeavingNoTemporaryFileAndAPipeSourceEndsWithItsWri
   // A source whose writer goes has ended: the next run converts what came. Its output goes to files, as a
   // console Wine makes without a display takes none.
   const testing::ScratchDir streams;
-  const HANDLE next = StartCli(dir.path(), Convert("1-3", pipe), streams / "out", streams / "err");
+  const HANDLE next = testing::StartProgram(ORBIVANE_CLI, dir.path(), Convert("1-3", pipe), streams / "out",
+                                            streams / "err");
   ConnectNamedPipe(source, nullptr);
   const std::string lines = NumberedSource(2);
   DWORD written = 0;

@@ -21,6 +21,7 @@ inline constexpr char kSeparator = '\\';
 #else
 inline constexpr char kSeparator = '/';
 #endif
+inline constexpr bool kWindows = kSeparator == '\\';
 
 // A UTF-8 path as the system's own path type: the program's paths are UTF-8 on every system.
 inline std::filesystem::path PathOf(const std::string& utf8) { return std::u8string(utf8.begin(), utf8.end()); }

@@ -77,7 +77,13 @@ echo "Wrote $deb"
 
 echo "== Checks of $deb"
 lintian --fail-on error "$deb"
-desktop-file-validate "$work"/first/debian/orbivane/usr/share/applications/orbivane.desktop
+entry=$work/first/debian/orbivane/usr/share/applications/orbivane.desktop
+desktop-file-validate "$entry"
+# The menu entry starts the window in the documents folder's Orbivane, where its history is kept.
+if [[ $(sed -n 's/^Exec=//p' "$entry") != "orbivane --in-documents" ]]; then
+  echo "deb.sh: the menu entry does not start the window in the documents folder (Exec=orbivane --in-documents)" >&2
+  exit 1
+fi
 appstreamcli validate --no-net "$work"/first/debian/orbivane/usr/share/metainfo/*.metainfo.xml
 # Installed into a scratch root, its orbivane-cli converts the sample.
 scratch=$work/scratch

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,10 +22,14 @@ namespace {
 
 wxRect RectOf(const RECT& rect) { return wxRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top); }
 
+wxRect WindowRect(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return RectOf(rect);
+}
+
 std::string Describe(const wxRect& rect) {
-  std::ostringstream text;
-  text << rect.width << "x" << rect.height << " at " << rect.x << "," << rect.y;
-  return text.str();
+  return wxString::Format("%dx%d at %d,%d", rect.width, rect.height, rect.x, rect.y).utf8_string();
 }
 
 // A box on the screen, its owner and the work area of the owner's screen, in screen pixels.
@@ -59,22 +62,14 @@ HWND FindBox() {
 // While it runs, answers every box shown with the button `answer` (IDOK, IDYES, IDNO), keeping where each stood.
 class BoxAnswerer : public wxTimer {
  public:
-  BoxAnswerer(CCatalogDlg& window, int answer) : window_(window), answer_(answer) { Start(20); }
+  explicit BoxAnswerer(int answer) : answer_(answer) { Start(20); }
   void Notify() override {
     const HWND box = FindBox();
     if (box == nullptr) return;
-    ShownBox shown;
     const HWND owner = GetWindow(box, GW_OWNER);
-    RECT rect;
-    GetWindowRect(box, &rect);
-    shown.box = RectOf(rect);
-    GetWindowRect(owner, &rect);
-    shown.owner = RectOf(rect);
     MONITORINFO monitor{sizeof monitor};
     GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
-    shown.work = RectOf(monitor.rcWork);
-    shown.ownerHandle = owner;
-    boxes.push_back(shown);
+    boxes.push_back({WindowRect(box), WindowRect(owner), RectOf(monitor.rcWork), owner});
     HWND button = GetDlgItem(box, answer_);
     if (button == nullptr && answer_ == IDOK) button = GetDlgItem(box, IDCANCEL);  // a task dialog's lone OK
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
@@ -83,7 +78,6 @@ class BoxAnswerer : public wxTimer {
   std::vector<ShownBox> boxes;
 
  private:
-  CCatalogDlg& window_;
   const int answer_;
 };
 
@@ -161,7 +155,7 @@ TEST_F(MessageBoxTest, EveryBoxIsCentredOnTheWindowThatOwnsIt) {
        }},
   };
   for (const auto& c : kCases) {
-    BoxAnswerer answerer(window_, c.answer);
+    BoxAnswerer answerer(c.answer);
     c.command();
     answerer.Stop();
     ASSERT_EQ(answerer.boxes.size(), 1u) << c.name;

@@ -5,18 +5,13 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <iterator>
 #include <optional>
-#include <sstream>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <sys/wait.h>
-
+#ifndef _WIN32
 #include "documents_folder.h"
 #endif
 
+#include "run_program.h"
 #include "test_files.h"
 #include "window_command_line.h"
 
@@ -25,69 +20,17 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::ReadFile;
+using testing::Result;
 using testing::WriteFile;
 
-struct Result { int status; std::string out, err; };
-
+// The window program; on Linux without a display, on which a window could open.
+Result RunWindowProgram(const std::vector<std::string>& args) {
 #ifdef _WIN32
-// Starts orbivane.exe, with its standard output and error into the files given, as a redirection hands them over,
-// or with none, as a command prompt starts a window program (Wine would hand over its console's otherwise).
-HANDLE StartWindowProgram(const std::vector<std::string>& args, const std::string& out = "",
-                          const std::string& err = "") {
-  std::wstring command = L"orbivane";
-  for (const std::string& arg : args) command += L" " + testing::PathOf(arg).wstring();  // no blank in them
-  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  for (const auto& [stream, name] : {std::pair{&startup.hStdOutput, out}, std::pair{&startup.hStdError, err}}) {
-    if (!name.empty()) {
-      *stream = CreateFileW(testing::PathOf(name).c_str(), GENERIC_WRITE, 0, &inherited, CREATE_NEW, 0, nullptr);
-    }
-  }
-  PROCESS_INFORMATION child{};
-  EXPECT_TRUE(CreateProcessW(testing::PathOf(ORBIVANE_WINDOW).c_str(), command.data(), nullptr, nullptr,
-                             !out.empty(), 0, nullptr, nullptr, &startup, &child));
-  for (const HANDLE handle : {child.hThread, startup.hStdOutput, startup.hStdError}) CloseHandle(handle);
-  return child.hProcess;
-}
-
-// Its exit status once it has ended by itself, as a window waiting for its user would not.
-int EndOf(HANDLE run) {
-  EXPECT_EQ(WaitForSingleObject(run, 20000), WAIT_OBJECT_0) << "no window waits";
-  DWORD status = 0;
-  GetExitCodeProcess(run, &status);
-  TerminateProcess(run, 99);
-  CloseHandle(run);
-  return static_cast<int>(status);
-}
-
-Result RunWindowProgram(const std::vector<std::string>& args) {
-  const testing::ScratchDir streams;
-  const int status = EndOf(StartWindowProgram(args, streams / "out", streams / "err"));
-  // Wine hands a window program's standard error on to a helper of its desktop that it starts, which holds the
-  // file for a moment after the program has ended.
-  for (int wait = 0; wait < 1000; ++wait) {
-    const HANDLE held = CreateFileW(testing::PathOf(streams / "err").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                    0, nullptr);
-    if (held != INVALID_HANDLE_VALUE) {
-      CloseHandle(held);
-      break;
-    }
-    Sleep(10);
-  }
-  return {status, ReadFile(streams / "out"), ReadFile(streams / "err")};
-}
+  return testing::RunProgram(ORBIVANE_WINDOW, ".", args);
 #else
-// orbivane without a display, on which a window could open.
-Result RunWindowProgram(const std::vector<std::string>& args) {
-  const testing::ScratchDir streams;
-  std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY '" ORBIVANE_WINDOW "'";
-  for (const std::string& arg : args) command += " '" + arg + "'";
-  const int status = std::system((command + " >'" + (streams / "out") + "' 2>'" + (streams / "err") + "'").c_str());
-  return {WEXITSTATUS(status), ReadFile(streams / "out"), ReadFile(streams / "err")};
-}
+  return testing::RunProgram(ORBIVANE_WINDOW, ".", args, "", "env -u DISPLAY -u WAYLAND_DISPLAY");
 #endif
+}
 
 // --help, --version and a usage error are answered without a window, as from any command-line program.
 TEST(WindowStartTest, AnswersHelpVersionAndUsageErrorsWithoutAWindow) {
@@ -128,7 +71,7 @@ TEST(WindowStartTest, WritesToTheConsoleItWasStartedFrom) {
   ASSERT_TRUE(AllocConsole());
   const HANDLE screen = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, 0, nullptr);
-  EXPECT_EQ(EndOf(StartWindowProgram({"--version"})), 0);
+  EXPECT_EQ(testing::EndOf(testing::StartProgram(ORBIVANE_WINDOW, ".", {"--version"}, "", "", "", false)), 0);
   const std::string expected = "orbivane " ORBIVANE_VERSION;
   std::string text(expected.size(), '\0');
   DWORD read = 0;
@@ -167,6 +110,7 @@ TEST(WindowStartTest, InDocumentsWorksInTheDocumentsFoldersOrbivane) {
        "Cannot find the documents folder: HOME is not set" + instead},
   };
   const char* const names[] = {"HOME", "XDG_CONFIG_HOME"};
+  const auto put = [](const char* name, const char* value) { value ? ::setenv(name, value, 1) : ::unsetenv(name); };
   std::optional<std::string> saved[2];
   for (int i = 0; i < 2; ++i) {
     if (const char* value = std::getenv(names[i])) saved[i] = value;
@@ -179,38 +123,12 @@ TEST(WindowStartTest, InDocumentsWorksInTheDocumentsFoldersOrbivane) {
     WriteFile(home + "/file", "a file where the folder would go");
     if (!c.userDirs.empty()) WriteFile(c.userDirsIn + "/user-dirs.dirs", c.userDirs);
     const char* const values[] = {c.home, c.configHome};
-    for (int i = 0; i < 2; ++i) {
-      if (values[i] != nullptr) {
-        ::setenv(names[i], values[i], 1);
-      } else {
-        ::unsetenv(names[i]);
-      }
-    }
+    for (int i = 0; i < 2; ++i) put(names[i], values[i]);
     EXPECT_EQ(EnterDocumentsFolder(), c.problem) << c.name;
     EXPECT_EQ(testing::Utf8(fs::current_path()), c.folder) << c.name;
     fs::current_path(started);
   }
-  for (int i = 0; i < 2; ++i) {
-    if (saved[i]) {
-      ::setenv(names[i], saved[i]->c_str(), 1);
-    } else {
-      ::unsetenv(names[i]);
-    }
-  }
-}
-
-// The desktop menu's entry passes the option.
-TEST(WindowStartTest, TheDesktopEntryStartsTheWindowInTheDocumentsFolder) {
-  const std::string entry = ReadFile(ORBIVANE_DESKTOP_ENTRY);
-  const std::size_t exec = entry.find("\nExec=");
-  ASSERT_NE(exec, std::string::npos);
-  std::istringstream line(entry.substr(exec + 6, entry.find('\n', exec + 1) - exec - 6));
-  const std::vector<std::string> words{std::istream_iterator<std::string>(line), {}};
-  ASSERT_FALSE(words.empty());
-  EXPECT_EQ(words[0], "orbivane");
-  const WindowStart start = ParseWindowCommandLine({words.begin() + 1, words.end()});
-  EXPECT_EQ(start.action, WindowStart::Action::kOpenWindow) << start.error;
-  EXPECT_TRUE(start.inDocuments);
+  for (int i = 0; i < 2; ++i) put(names[i], saved[i] ? saved[i]->c_str() : nullptr);
 }
 #endif
 

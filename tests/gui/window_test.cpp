@@ -351,8 +351,8 @@ TEST_F(WindowTest, DownloadTheNewestMakesItTheSourceAndCancelKeepsThePreviousOne
   EXPECT_FALSE(FileExists(Path("new.gz.part")));
 }
 
-// The download and About are found without knowing the menu: the source's "..." names the download and its key,
-// and both menu items have access letters, as the window menu's own items do.
+// The download is found without knowing the menu: the source's "..." names it and its key, and its item and
+// About's have access letters, as the window menu's own items do.
 TEST_F(WindowTest, TheDownloadIsNamedWhereTheSourceIsChosenAndItsMenuItemHasAnAccessLetter) {
   const wxString tip = window_.FindWindow(IDC_BROWSE_SOURCE)->GetToolTipText();
   EXPECT_NE(tip.Find("\"Download the newest astorb.dat.gz...\" (Ctrl+D)"), wxNOT_FOUND) << tip.utf8_string();
@@ -562,23 +562,15 @@ TEST_F(WindowTest, HistoryHeadingsStayOverTheirColumnsWhenScrolledSideways) {
   WaitUntilPainted(list);
   const ListPicture start = LookAt(list);
   const int startX = ColumnX(list);
-  const struct {
-    const char* name;
-    int steps;
-  } kMoves[] = {
-      {"a step to the right", 1},
-      {"far to the right", 12},
-      {"a step back", -1},
-      {"back to the start", -20},
-  };
-  for (const auto& move : kMoves) {
+  // A step right, far right, a step back, back to the start (where the first heading read "e/Time").
+  for (const int steps : {1, 12, -1, -20}) {
     const int before = ColumnX(list);
-    ScrollSideways(list, move.steps);
-    EXPECT_TRUE(move.steps > 0 ? ColumnX(list) < before : ColumnX(list) > before) << move.name << ": no scrolling";
+    ScrollSideways(list, steps);
+    EXPECT_TRUE(steps > 0 ? ColumnX(list) < before : ColumnX(list) > before) << steps << ": no scrolling";
     const int moved = startX - ColumnX(list);
     const ListPicture now = LookAt(list);
-    EXPECT_EQ(ShiftLeft(start.rows, now.rows), moved) << move.name << ": the rows";
-    EXPECT_EQ(ShiftLeft(start.headings, now.headings), moved) << move.name << ": the headings";
+    EXPECT_EQ(ShiftLeft(start.rows, now.rows), moved) << steps << " steps: the rows";
+    EXPECT_EQ(ShiftLeft(start.headings, now.headings), moved) << steps << " steps: the headings";
   }
   EXPECT_EQ(ColumnX(list), startX) << "back at the start";
 }
