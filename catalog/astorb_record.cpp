@@ -92,6 +92,26 @@ std::string NameOf(std::string_view line, const AstorbColumns& columns) {
   return name;
 }
 
+AstorbOrbit ReadAstorbOrbit(std::string_view line) {
+  if (const std::size_t nul = line.find('\0'); nul != std::string_view::npos) line = line.substr(0, nul);
+  const AstorbColumns& c = ColumnsOf(line);
+  AstorbOrbit orbit;
+  orbit.number = Integer(line, c.numberOffset, c.numberLength);
+  orbit.epochYear = Integer(line, c.yearOffset, 4);
+  orbit.epochMonth = Integer(line, c.monthOffset, 2);
+  orbit.epochDay = Integer(line, c.dayOffset, 2);
+  orbit.h = Real(line, c.magnitudeOffset, c.magnitudeLength);
+  const std::string_view g = Field(line, c.magnitudeOffset + c.magnitudeLength, 5);
+  if (g.find_first_not_of(' ') != std::string_view::npos) orbit.g = ParseLeadingDouble(g);
+  orbit.meanAnomaly = Real(line, c.meanAnomalyOffset, c.meanAnomalyLength);
+  orbit.perihelion = Real(line, c.perihelionOffset, c.perihelionLength);
+  orbit.node = Real(line, c.nodeOffset, c.nodeLength);
+  orbit.inclination = Real(line, c.inclinationOffset, c.inclinationLength);
+  orbit.eccentricity = Real(line, c.eccentricityOffset, c.eccentricityLength);
+  orbit.semimajorAxis = Real(line, c.semimajorAxisOffset, c.semimajorAxisLength);
+  return orbit;
+}
+
 void AppendCatalogRecord(std::string_view line, std::string& out) {
   // The line is a C string to the conversions: a NUL byte ends it.
   if (const std::size_t nul = line.find('\0'); nul != std::string_view::npos) line = line.substr(0, nul);

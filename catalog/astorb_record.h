@@ -42,6 +42,18 @@ bool IsAstorbLine(std::string_view line);
 // white space removed.
 std::string NameOf(std::string_view line, const AstorbColumns& columns);
 
+// The fields of a line that tell the asteroid's orbit and brightness, read
+// from the columns the record is made of (and G from the five columns after
+// H's: a blank G is 0.15).
+struct AstorbOrbit {
+  int number = 0;  // 0 or less: none
+  int epochYear = 0, epochMonth = 0, epochDay = 0;
+  double h = 0, g = 0.15;
+  double meanAnomaly = 0, perihelion = 0, node = 0, inclination = 0;  // degrees
+  double eccentricity = 0, semimajorAxis = 0;                         // AU
+};
+AstorbOrbit ReadAstorbOrbit(std::string_view line);
+
 // Appends the record of one source line (at most 999 characters, no line
 // break): number, name, epoch as Julian date, inclination, node, argument of
 // perihelion, semimajor axis, eccentricity, mean anomaly and magnitude in the

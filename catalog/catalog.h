@@ -65,6 +65,8 @@ class CCatalog {
   void SetTotal(std::int64_t lines);
 
   std::string HistoryFilePath() const { return HistoryPath(m_strWorkDir); }
+  // The time a run records, as the window's clock gives it.
+  LocalTime CurrentTime() { return m_services.CurrentTime(); }
 
   // State the window binds to or shows.
   const std::string m_strWorkDir;

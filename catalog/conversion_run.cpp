@@ -10,37 +10,12 @@
 #include "file_message.h"
 #include "line_reader.h"
 #include "named_stream.h"
+#include "output_clash.h"
 #include "os_file.h"
 #include "progress_ticker.h"
 #include "selection_cursor.h"
 
 namespace orbivane {
-
-namespace {
-
-// Writing the catalog over its own source would empty the source before it
-// is read; over the history file, the append that follows would cut it and
-// mix it with the run's record. Two paths name one file when both exist as
-// the same file, or when neither exists and their folders resolve to the
-// same folder and their names are equal. "-" is the standard stream of its
-// side (input for the source, output for the catalog).
-bool IsSamePlace(const std::string& a, int streamA, const std::string& b, int streamB) {
-  FileInfo infoA;
-  FileInfo infoB;
-  if (StatNamed(a, streamA, infoA) != 0 || StatNamed(b, streamB, infoB) != 0) return false;
-  if (infoA.exists != infoB.exists) return false;
-  // A terminal or a pipe on both sides is no file to lose.
-  if (infoA.exists) return infoA.regular && SameFile(infoA, infoB);
-  const auto place = [](const std::string& named) {
-    const std::string path = ResolvedPath(named);  // a link to a missing file is the file it would create
-    const std::size_t slash = path.find_last_of("/\\");
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    return ResolvedPath(folder) + "/" + path.substr(slash == std::string::npos ? 0 : slash + 1);
-  };
-  return place(a) == place(b);
-}
-
-}  // namespace
 
 StartOutcome CCatalog::ConvertCatalog() {
   const std::int32_t highest = m_filter.HighestNumber();
@@ -55,13 +30,8 @@ StartOutcome CCatalog::ConvertCatalog() {
   if (const int err = OpenSource(source, m_strSourcePath); err != 0) {
     return refuse(FileMessage("open", "source catalog", m_strSourcePath, err));
   }
-  if (IsSamePlace(m_strSourcePath, kStandardInput, m_strOutputPath, kStandardOutput)) {
-    return refuse("The catalog file \"" + m_strOutputPath +
-                  "\" is the source catalog itself; choose another name for the new catalog.");
-  }
-  if (IsSamePlace(m_strOutputPath, kStandardOutput, HistoryFilePath(), kStandardOutput)) {
-    return refuse("The catalog file \"" + m_strOutputPath +
-                  "\" is the history file; choose another name for the new catalog.");
+  if (const std::string clash = OutputClash(m_strSourcePath, m_strOutputPath, HistoryFilePath()); !clash.empty()) {
+    return refuse(clash);
   }
   CatalogWriter output;
   if (Status opened = output.Open(m_strOutputPath); !opened) return refuse(opened.message());
