@@ -101,7 +101,7 @@ AstorbOrbit ReadAstorbOrbit(std::string_view line) {
   orbit.epochMonth = Integer(line, c.monthOffset, 2);
   orbit.epochDay = Integer(line, c.dayOffset, 2);
   orbit.h = Real(line, c.magnitudeOffset, c.magnitudeLength);
-  const std::string_view g = Field(line, c.magnitudeOffset + c.magnitudeLength, 5);
+  const std::string_view g = Field(line, c.magnitudeOffset + c.magnitudeLength + 1, 5);
   if (g.find_first_not_of(' ') != std::string_view::npos) orbit.g = ParseLeadingDouble(g);
   orbit.meanAnomaly = Real(line, c.meanAnomalyOffset, c.meanAnomalyLength);
   orbit.perihelion = Real(line, c.perihelionOffset, c.perihelionLength);

@@ -43,8 +43,8 @@ bool IsAstorbLine(std::string_view line);
 std::string NameOf(std::string_view line, const AstorbColumns& columns);
 
 // The fields of a line that tell the asteroid's orbit and brightness, read
-// from the columns the record is made of (and G from the five columns after
-// H's: a blank G is 0.15).
+// from the columns the record is made of (and G from its own five columns,
+// after the blank that follows H's: a blank G is 0.15).
 struct AstorbOrbit {
   int number = 0;  // 0 or less: none
   int epochYear = 0, epochMonth = 0, epochDay = 0;
