@@ -85,7 +85,10 @@ double Magnitude(const Elements& elements, double r, double delta, double phaseD
   const double t = std::tan(phaseDegrees * ERFA_DD2R / 2);
   const double phi1 = std::exp(-3.33 * std::pow(t, 0.63));
   const double phi2 = std::exp(-1.87 * std::pow(t, 1.22));
-  return elements.h + 5 * std::log10(r * delta) - 2.5 * std::log10((1 - elements.g) * phi1 + elements.g * phi2);
+  const double reflected = (1 - elements.g) * phi1 + elements.g * phi2;
+  // A G outside 0 to 1 leaves no light at some phase angles: no day then, rather than a NaN that beats no day.
+  if (!(reflected > 0)) return std::numeric_limits<double>::infinity();
+  return elements.h + 5 * std::log10(r * delta) - 2.5 * std::log10(reflected);
 }
 
 }  // namespace
