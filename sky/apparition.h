@@ -56,10 +56,18 @@ class DayWindow {
   int days() const { return static_cast<int>(earth_.size()); }
   double Day(int index) const { return firstDay_ + index; }
   const Vector3& Earth(int index) const { return earth_[static_cast<std::size_t>(index)]; }
+  // The Earth's heliocentric velocity, AU a day.
+  const Vector3& EarthVelocity(int index) const { return earthVelocity_[static_cast<std::size_t>(index)]; }
+  // The Earth's distance from the Sun on a day, and the least and the most over the window (AU).
+  double EarthSunDistance(int index) const { return earthSun_[static_cast<std::size_t>(index)]; }
+  double EarthNearest() const { return nearest_; }
+  double EarthFarthest() const { return farthest_; }
 
  private:
   double firstDay_;
-  std::vector<Vector3> earth_;
+  std::vector<Vector3> earth_, earthVelocity_;
+  std::vector<double> earthSun_;
+  double nearest_ = 0, farthest_ = 0;
 };
 
 // The brightest the asteroid gets over the window on the days its elongation
@@ -72,10 +80,19 @@ struct Peak {
   int day = -1;
 };
 Peak PeakOf(const Elements& elements, const DayWindow& window, double minElongation);
+// The same peak when its V is at most `faintest`, else none: the days that
+// cannot come down to it are passed over at a fraction of the cost.
+Peak PeakOf(const Elements& elements, const DayWindow& window, double minElongation, double faintest);
+// Whether V is at most `faintest` on some day the elongation limit lets in:
+// stops at the first such day found.
+bool Reaches(const Elements& elements, const DayWindow& window, double minElongation, double faintest);
 
 // A magnitude that no day of any window can beat, from the orbit alone: the
 // brightest it could be at its nearest to the Earth's orbit, at no phase.
 // Lets a run skip asteroids that can never reach a limit.
 double BrightestPossible(const Elements& elements);
+// A magnitude that no day of this window can beat: the same, from the least
+// and the most distance from the Sun the asteroid and the Earth have in it.
+double BrightestPossible(const Elements& elements, const DayWindow& window);
 
 }  // namespace orbivane::sky

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -185,6 +186,43 @@ TEST(PeakTest, IsTheFirstDayOfTheLeastVTheElongationLimitLetsIn) {
   }
 }
 
+// The search for the peak skips days by bounds; whatever it skips, it must find what looking at every day finds,
+// for orbits of every kind (fast and slow, near the Earth's and far, G within and outside 0 to 1).
+TEST(PeakTest, FindsWhatLookingAtEveryDayFinds) {
+  std::mt19937_64 random(20240705);
+  const auto uniform = [&](double low, double high) { return low + (high - low) * static_cast<double>(random() >> 11) * 0x1p-53; };
+  const DayWindow windows[] = {DayWindow(Day(2024, 1, 1), 45), DayWindow(Day(2030, 6, 1), 400)};
+  for (int orbit = 0; orbit < 100; ++orbit) {
+    const Elements elements{Day(2027, 1, 1) + uniform(-2000, 2000), uniform(0, 360), uniform(0, 360),
+                            uniform(0, 360), uniform(0, 60), uniform(0, 0.95), uniform(0.3, 6), 10,
+                            orbit % 4 ? 0.15 : uniform(-0.5, 1.5)};
+    for (const DayWindow& window : windows) {
+      for (const double limit : {0.0, 50.0, 120.0}) {
+        Peak expected;
+        for (int day = 0; day < window.days(); ++day) {
+          const Sight sight = SightOf(elements, AsteroidAt(elements, window.Day(day)), window.Earth(day));
+          if (sight.elongation >= limit && (!expected.found || sight.magnitude < expected.magnitude)) {
+            expected = {true, sight.magnitude, day};
+          }
+        }
+        const std::string name = "orbit " + std::to_string(orbit) + ", " + std::to_string(window.days()) +
+                                 " days, elongation " + std::to_string(limit);
+        const Peak got = PeakOf(elements, window, limit);
+        ASSERT_EQ(got.found, expected.found) << name;
+        if (!expected.found) continue;
+        EXPECT_EQ(got.day, expected.day) << name;
+        EXPECT_EQ(got.magnitude, expected.magnitude) << name;
+        const double brighter = std::nextafter(expected.magnitude, -HUGE_VAL);
+        EXPECT_EQ(PeakOf(elements, window, limit, expected.magnitude).day, expected.day) << name;
+        EXPECT_FALSE(PeakOf(elements, window, limit, brighter).found) << name;
+        EXPECT_TRUE(Reaches(elements, window, limit, expected.magnitude)) << name;
+        EXPECT_FALSE(Reaches(elements, window, limit, brighter)) << name;
+        EXPECT_LE(BrightestPossible(elements, window), expected.magnitude) << name;
+      }
+    }
+  }
+}
+
 // No day of a window is brighter than the bound: the sample lines over twenty years, and circular orbits in the
 // ecliptic just outside and inside the Earth's whose nearest day comes with no phase (the first at opposition on
 // the day the Earth is at its farthest from the Sun, which makes the bound tight), for G at its limits and beyond.
@@ -208,6 +246,7 @@ TEST(BoundTest, NoDayIsBrighter) {
     for (const auto& [name, elements] : orbits) {
       const Peak peak = PeakOf(elements, window, 0);
       EXPECT_GE(peak.magnitude, BrightestPossible(elements)) << name << ", day " << peak.day;
+      EXPECT_GE(peak.magnitude, BrightestPossible(elements, window)) << name << ", day " << peak.day;
     }
   }
 }
