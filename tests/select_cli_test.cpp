@@ -160,6 +160,13 @@ TEST(SelectCliTest, WritesWhatConvertWritesAndTakesItsRecipeBack) {
   EXPECT_EQ(again.status, 0);
   EXPECT_EQ(again.out, catalog);
   EXPECT_EQ(again.err, "Wrote 2 asteroid records to -: 4 passed the selection, 2 kept\n");
+  // Ranges across the batches of lines that the threads judge.
+  WriteFile(dir / "astorb.dat", testing::NumberedSource(3000));
+  const std::string filter = "1020-1030, 2040-2050, 2999-3000";
+  EXPECT_EQ(Select(dir.path(), {"--output", "sel.slc", "--filter", filter}).status, 0);
+  testing::RunProgram(ORBIVANE_CLI, dir.path(), {"convert", "--source", "astorb.dat", "--output", "conv.slc",
+                                                 "--filter", filter});
+  EXPECT_EQ(ReadFile(dir / "sel.slc"), ReadFile(dir / "conv.slc"));
 }
 
 // --dry-run writes and records nothing and prints the preview; --list prints the kept lines (the preview then
