@@ -84,7 +84,11 @@ bool LineJudge::Judged(std::int64_t n, std::string_view line, LineTally& tally, 
                          orbit.h,
                          orbit.g};
   const sky::CalendarDay epoch{orbit.epochYear, orbit.epochMonth, orbit.epochDay};
-  const std::optional<double> epochDate = sky::JulianDateOf(epoch);
+  if (!(epoch == lastEpoch_)) {
+    lastEpoch_ = epoch;
+    lastEpochDate_ = sky::JulianDateOf(epoch);
+  }
+  const std::optional<double> epochDate = lastEpochDate_;
   SelectionCounts& counts = tally.counts;
   ++counts.lines;
   if (epochDate) {

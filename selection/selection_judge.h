@@ -54,6 +54,9 @@ class LineJudge {
 
   const Criteria& criteria_;
   std::optional<SelectionCursor> cursor_;  // with a range filter
+  // Nearly every line of a catalog has the same epoch: the last one's Julian date is kept.
+  sky::CalendarDay lastEpoch_;
+  std::optional<double> lastEpochDate_;
 };
 
 }  // namespace orbivane
