@@ -15,6 +15,7 @@ packages=(
   libcurl4-openssl-dev             # the HTTP transport of downloads
   python3 openssl curl             # the download tests' origin and CA; curl, the download benchmark's baseline
   isal                             # igzip, the benchmark's baseline for compressed sources
+  time                             # GNU time: the selection benchmark's peak memory of each run
   dpkg-dev lintian appstream       # the .deb (tools/deb.sh): dpkg-shlibdeps, and its checks
   desktop-file-utils groff-base     # the desktop entry's check; the manual pages' test
   "$@"
