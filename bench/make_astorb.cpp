@@ -61,6 +61,7 @@ constexpr Step kNeoMagnitudes[] = {{9.5, 0}, {13, 0.003}, {15, 0.02}, {17, 0.08}
                                    {23, 0.62}, {25, 0.81}, {27, 0.93}, {30, 1}};
 constexpr Step kTrojanMagnitudes[] = {{8, 0}, {10, 0.01}, {12, 0.08}, {13, 0.2}, {14, 0.45}, {15, 0.75},
                                       {16, 0.95}, {17, 1}};
+constexpr Step kCentaurMagnitudes[] = {{5.5, 0}, {7, 0.03}, {9, 0.2}, {11, 0.6}, {13, 0.9}, {15, 1}};
 constexpr Step kDistantMagnitudes[] = {{3, 0}, {5, 0.05}, {6, 0.2}, {7, 0.5}, {8, 0.85}, {10, 0.97}, {12, 1}};
 
 struct Orbit {
@@ -113,10 +114,11 @@ Orbit DrawOrbit() {
     o.h = MagnitudeOf(kTrojanMagnitudes);
     return o;
   } else if (u < 0.087) {  // Centaurs and beyond Neptune
-    o.a = Uniform() < 0.3 ? Between(6, 30) : Between(30.1, 60);
+    const bool centaur = Uniform() < 0.3;
+    o.a = centaur ? Between(6, 30) : Between(30.1, 60);
     o.e = Between(0, std::min(0.6, 1 - 1.3 / o.a));
     o.i = HalfNormal(12);
-    o.h = MagnitudeOf(kDistantMagnitudes);
+    o.h = centaur ? MagnitudeOf(kCentaurMagnitudes) : MagnitudeOf(kDistantMagnitudes);
     return o;
   } else if (u < 0.08702) {  // a few orbits that are no ellipse
     o.a = -Between(1, 50);
