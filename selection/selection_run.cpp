@@ -244,16 +244,20 @@ class Pipeline {
 
 bool Cancelled(const std::atomic<bool>* cancel) { return cancel != nullptr && cancel->load(); }
 
+// Opens the source first, as the conversion does: a check of the output's path then sees a pipe or a device as
+// it is being read.
+bool Opened(OsFile& file, const std::string& source, SelectionOutcome& refused) {
+  if (const int err = OpenSource(file, source); err != 0) {
+    refused.message = FileMessage("open", "source catalog", source, err);
+    return false;
+  }
+  return true;
+}
+
 // Reads the whole source; `contest` gets every line that passes.
-SelectionOutcome ReadAndJudge(const std::string& source, const Criteria& criteria, Contest& contest,
+SelectionOutcome ReadAndJudge(OsFile& file, const std::string& source, const Criteria& criteria, Contest& contest,
                               SelectionProgress* progress, const std::atomic<bool>* cancel) {
   SelectionOutcome outcome;
-  OsFile file;
-  if (const int err = OpenSource(file, source); err != 0) {
-    outcome.result = SelectionOutcome::Result::kFailed;
-    outcome.message = FileMessage("open", "source catalog", source, err);
-    return outcome;
-  }
   LineTally total;
   const auto merge = [&](const Batch& batch) {
     total.Add(batch.tally);
@@ -308,17 +312,19 @@ SelectionOutcome PreviewSelection(const std::string& source, const Selection& se
                                   SelectionProgress* progress, const std::atomic<bool>* cancel) {
   SelectionOutcome refused;
   const std::optional<Selection> canonical = Canonical(selection, refused);
-  if (!canonical) return refused;
+  OsFile file;
+  if (!canonical || !Opened(file, source, refused)) return refused;
   const Criteria criteria(*canonical);
   Contest contest(canonical->maxKept, canonical->brighterThan.has_value(), false);
-  return ReadAndJudge(source, criteria, contest, progress, cancel);
+  return ReadAndJudge(file, source, criteria, contest, progress, cancel);
 }
 
 SelectionOutcome RunSelection(CCatalog& catalog, const Selection& selection, SelectionProgress* progress,
                               const std::atomic<bool>* cancel) {
   SelectionOutcome refused;
   const std::optional<Selection> canonical = Canonical(selection, refused);
-  if (!canonical) return refused;
+  OsFile file;
+  if (!canonical || !Opened(file, catalog.m_strSourcePath, refused)) return refused;
   refused.message = OutputClash(catalog.m_strSourcePath, catalog.m_strOutputPath, catalog.HistoryFilePath());
   if (!refused.message.empty()) return refused;
   CatalogWriter output;
@@ -328,7 +334,7 @@ SelectionOutcome RunSelection(CCatalog& catalog, const Selection& selection, Sel
   }
   const Criteria criteria(*canonical);
   Contest contest(canonical->maxKept, canonical->brighterThan.has_value(), true);
-  SelectionOutcome outcome = ReadAndJudge(catalog.m_strSourcePath, criteria, contest, progress, cancel);
+  SelectionOutcome outcome = ReadAndJudge(file, catalog.m_strSourcePath, criteria, contest, progress, cancel);
   if (outcome.result != SelectionOutcome::Result::kDone) return outcome;  // the writer abandons its file
   std::string record;
   bool first = true;

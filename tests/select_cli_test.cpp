@@ -3,7 +3,12 @@
 // numbers (classes, magnitudes, peaks) are proven by the sky's tests; here they only pass through.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -45,11 +50,6 @@ std::vector<int> Listed(const std::string& rows) {
 TEST(SelectCliTest, RefusesBadInputBeforeOpeningAnyFile) {
   const testing::ScratchDir dir;
   const auto usage = [](const std::string& message) { return "orbivane-cli: " + message + "\n" + kMore; };
-  const std::vector<std::string> days = {"--brighter-than", "13", "--from", "2026-03-01", "--to", "2026-03-02"};
-  const auto bright = [&days](std::vector<std::string> more) {
-    more.insert(more.begin(), days.begin(), days.end());
-    return more;
-  };
   std::string names = "Vesta";
   for (int i = 1; i < 100; ++i) names += ",Vesta";
   const struct { const char* name; std::vector<std::string> args; int status; std::string err; } kCases[] = {
@@ -68,7 +68,7 @@ TEST(SelectCliTest, RefusesBadInputBeforeOpeningAnyFile) {
       {"m no number", {"--brighter-than", "13x", "--from", "2026-03-01", "--to", "2026-03-01"}, 2,
        usage("--brighter-than needs a number, not '13x'")},
       {"h no number", {"--h-max", "nan"}, 2, usage("--h-max needs a number, not 'nan'")},
-      {"E no number", bright({"--elongation", "181"}), 2,
+      {"E beyond 180", {"--brighter-than", "1", "--from", "2026-03-01", "--to", "2026-03-01", "--elongation", "181"}, 2,
        usage("--elongation needs a number of degrees from 0 to 180, not '181'")},
       {"m without a day", {"--brighter-than", "13", "--from", "2026-03-01"}, 2,
        usage("--brighter-than needs --from and --to")},
