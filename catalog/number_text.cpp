@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <cstdint>
 #include <cmath>
 #include <limits>
 #include <system_error>
@@ -45,17 +46,31 @@ double ParseLeadingDouble(std::string_view text) {
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
 
-  // Find the longest prefix that is a decimal number.
+  // Find the longest prefix that is a decimal number, and its digits as one whole number (exact up to 19 digits;
+  // more wrap around, unused).
   const std::size_t start = i;
-  std::size_t digits = 0;
-  while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+  std::uint64_t mantissa = 0;
+  while (i < text.size() && IsDigit(text[i])) mantissa = mantissa * 10 + static_cast<unsigned>(text[i++] - '0');
+  std::size_t digits = i - start;
+  std::size_t decimals = 0;
   if (i < text.size() && text[i] == '.') {
-    ++i;
-    while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+    const std::size_t fraction = ++i;
+    while (i < text.size() && IsDigit(text[i])) mantissa = mantissa * 10 + static_cast<unsigned>(text[i++] - '0');
+    decimals = i - fraction;
+    digits += decimals;
   }
   if (digits == 0) return 0.0;
+  const bool hasExponent = i < text.size() && (text[i] == 'e' || text[i] == 'E');
+  // The catalog's columns: at most 15 digits, no exponent. The digits and the power of ten are exact doubles, and
+  // one division rounds correctly (Clinger's fast path), as from_chars would, at a fraction of its time.
+  if (digits <= 15 && !hasExponent) {
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13,
+                                         1e14, 1e15};
+    const double value = static_cast<double>(mantissa) / kPowers[decimals];
+    return negative ? -value : value;
+  }
   std::size_t end = i;
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+  if (hasExponent) {
     std::size_t j = i + 1;
     if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
     if (j < text.size() && IsDigit(text[j])) {

@@ -38,6 +38,55 @@ const ProgramText& CliProgramText() {
             {.name = "--filter", .value = "TEXT", .required = true,
              .description = "The ranges of entry numbers to select."},
             kWorkdir}},
+          {"select",
+           "Writes the asteroids that a selection chooses into a Skyloom catalog and records the run in DIR/history, "
+           "the selection written out as one text, its recipe. The criteria are optional and combine: a range "
+           "filter, the brightest an asteroid gets over a window of days, H, orbit classes and names. At most N are "
+           "kept: the brightest at their peak (without --brighter-than, those of smallest H), an earlier line "
+           "first among equals, written in line order as convert writes them. Prints how many passed and how many "
+           "were kept.",
+           {{.name = "--source", .value = "FILE", .required = true, .nonEmpty = true,
+             .description = "The ASTORB source, plain or gzip-compressed; '-' is standard input."},
+            {.name = "--output", .value = "FILE", .required = true, .nonEmpty = true,
+             .description = "The catalog to write; one already there is replaced only by a complete new one. '-' "
+                            "writes the records to standard output (the summary then goes to standard error)."},
+            {.name = "--filter", .value = "RANGES",
+             .description = "Only the lines these ranges of entry numbers select (\"1-1000, 1004-5000\"); every "
+                            "line by default."},
+            {.name = "--brighter-than", .value = "M",
+             .description = "Only the asteroids whose predicted V is at most M on a day of the window from --from "
+                            "to --to (both days included, at most 3660 days): at 0h TT of each day, by two-body "
+                            "motion from the line's orbit, in the IAU's H, G system."},
+            {.name = "--from", .value = "YYYY-MM-DD", .withPrevious = true,
+             .description = "The first day of the window of --brighter-than."},
+            {.name = "--to", .value = "YYYY-MM-DD", .withPrevious = true,
+             .description = "The last day of the window of --brighter-than."},
+            {.name = "--elongation", .value = "E",
+             .description = "With --brighter-than: the days on which the asteroid stands less than E degrees from "
+                            "the Sun (0 to 180) do not count; 0 by default."},
+            {.name = "--h-max", .value = "H", .description = "Only the asteroids of absolute magnitude at most H."},
+            {.name = "--class", .value = "LIST",
+             .description = "Only the asteroids of any of these orbit classes or groups, separated by commas: "
+                            "atira, aten, apollo, amor, mars-crosser, inner-main, main, outer-main, trojan, "
+                            "centaur, tno, other; the groups neo, hungaria, hilda."},
+            {.name = "--names", .value = "LIST",
+             .description = "Only these asteroids, separated by commas (\"Ceres, 433, 2024 YR4\"): a number is "
+                            "the asteroid's number, a name or designation its name as the catalog writes it, in "
+                            "small or capital letters alike."},
+            {.name = "--max", .value = "N",
+             .description = "Keeps at most N, 1 to 30000 (30000 by default)."},
+            {.name = "--recipe", .value = "TEXT",
+             .description = "A selection as the history records it (\"select; V<=13.00 from 2026-12-08 to "
+                            "2027-01-06; max=500\"), instead of the options above."},
+            {.name = "--dry-run",
+             .description = "Writes and records nothing; prints what the selection makes of the source: the lines "
+                            "read and the range of their epochs, the lines passing each criterion and all of them, "
+                            "how many the cap drops, and those passing by orbit class."},
+            {.name = "--list",
+             .description = "Prints a line for each asteroid kept, in line order, its fields separated by tabs: "
+                            "line number, orbit class, H, the peak V and its day (both '-' without "
+                            "--brighter-than); the summary then goes to standard error."},
+            kWorkdir}},
           {"count",
            "Prints the number of lines of the source that end with a line break.",
            {{.name = "--source", .value = "FILE", .required = true, .nonEmpty = true,
@@ -107,7 +156,11 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
     if (const std::size_t eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
       value = name.substr(eq + 1);
       name.resize(eq);
-    } else if (optionOf(name) != nullptr) {
+      if (const OptionText* option = optionOf(name); option != nullptr && option->value == nullptr) {
+        error = "option '" + name + "' takes no value";
+        return std::nullopt;
+      }
+    } else if (const OptionText* option = optionOf(name); option != nullptr && option->value != nullptr) {
       if (i + 1 == args.size()) {
         error = "option '" + name + "' needs a value";
         return std::nullopt;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,8 @@
 #include "interrupt.h"
 #include "named_stream.h"
 #include "os_file.h"
+#include "select_command.h"
+#include "selection.h"
 #include "web_addresses.h"
 
 #ifdef _WIN32
@@ -94,6 +97,67 @@ int Convert(const CommandLine& line) {
       return kExitFailure;  // the message is already on stderr
   }
   return kExitFailure;
+}
+
+class SelectProgress final : public SelectionProgress {
+ public:
+  explicit SelectProgress(ConsoleServices& console) : console_(console) {}
+  void OnLines(std::int64_t read) override {
+    console_.ShowProgressLine("Selecting: " + std::to_string(read) + " lines");
+  }
+
+ private:
+  ConsoleServices& console_;
+};
+
+int Select(const CommandLine& line) {
+  std::string error;
+  const std::optional<Selection> selection = SelectionOfOptions(line, error);
+  if (!selection) {
+    Complain(error);
+    std::fputs("Try 'orbivane-cli --help' for more information.\n", stderr);
+    return kExitUsage;
+  }
+  const std::string source = *line.Option("--source");
+  const std::string output = *line.Option("--output");
+  const bool list = line.Option("--list").has_value();
+  // Records or rows on standard output leave it to them: the summary goes with the messages.
+  std::FILE* summary = list || IsStandardStreamName(output) ? stderr : stdout;
+  ConsoleServices console;
+  SelectProgress progress(console);
+  SelectionOutcome outcome;
+  if (line.Option("--dry-run")) {
+    outcome = PreviewSelection(source, *selection, &progress, nullptr);
+    console.EndProgress();
+    if (outcome.result == SelectionOutcome::Result::kDone) {
+      std::fputs(PreviewText(*selection, outcome.counts).c_str(), summary);
+    }
+  } else {
+    std::string cwd;
+    if (const int err = CurrentDirectory(cwd); err != 0 && output.front() != '/' && !IsStandardStreamName(output)) {
+      Complain("cannot tell the current directory: " + SystemReason(err));
+      return kExitFailure;
+    }
+    const std::string workDir = WorkDirOf(line);
+    if (!IsHistoryFolder(workDir)) return kExitFailure;
+    CCatalog catalog(console, workDir);
+    catalog.m_strSourcePath = source;
+    catalog.m_strOutputPath = IsStandardStreamName(output) ? output : AbsolutePath(output, cwd);
+    outcome = RunSelection(catalog, *selection, &progress, nullptr);
+    console.EndProgress();
+    if (outcome.result == SelectionOutcome::Result::kDone) {
+      std::fprintf(summary, "Wrote %lld asteroid record%s to %s: %lld passed the selection, %lld kept\n",
+                   static_cast<long long>(outcome.counts.kept), outcome.counts.kept == 1 ? "" : "s",
+                   catalog.m_strOutputPath.c_str(), static_cast<long long>(outcome.counts.passed),
+                   static_cast<long long>(outcome.counts.kept));
+    }
+  }
+  if (list) {
+    for (const KeptLine& kept : outcome.kept) std::fputs(ListRow(kept).c_str(), stdout);
+  }
+  if (!outcome.message.empty()) std::fprintf(stderr, "%s\n", outcome.message.c_str());
+  const bool done = outcome.result == SelectionOutcome::Result::kDone;
+  return done && (outcome.recorded || line.Option("--dry-run")) ? kExitOk : kExitFailure;
 }
 
 int Count(const CommandLine& line) {
@@ -191,6 +255,7 @@ int Run(const std::vector<std::string>& args) {
     return kExitOk;
   }
   if (line->command == "convert") return Convert(*line);
+  if (line->command == "select") return Select(*line);
   if (line->command == "count") return Count(*line);
   if (line->command == "history") return History(*line);
   if (line->command == "fetch") return Fetch(*line);

@@ -79,19 +79,26 @@ std::string Roff(const std::string& text) {
   return out;
 }
 
-// The roff lines of one usage line: names in bold, values in italics, optional options in brackets.
+// The roff lines of one usage line: names in bold, values in italics, optional options in brackets, those given
+// only with the option before them in its brackets.
 std::string RoffUsage(const char* program, const CommandText& command) {
   std::string out = ".B " + Roff(program) + (*command.name != '\0' ? " " + Roff(command.name) : "") + "\n";
-  for (const OptionText& option : command.options) {
+  const std::vector<OptionText>& options = command.options;
+  for (std::size_t i = 0; i < options.size(); ++i) {
+    const OptionText& option = options[i];
     const std::string name = Roff(option.name);
     if (option.required) {
       out += ".B " + name + "\n";
       if (option.value != nullptr) out += ".I " + Roff(option.value) + "\n";
-    } else if (option.value != nullptr) {
-      out += ".RB [ " + name + "\n.IR " + Roff(option.value) + " ]\n";
-    } else {
-      out += ".RB [ " + name + " ]\n";
+      continue;
     }
+    if (option.value == nullptr) {
+      out += ".RB [ " + name + " ]\n";
+      continue;
+    }
+    const bool closes = i + 1 == options.size() || !options[i + 1].withPrevious;
+    out += (option.withPrevious ? ".B " : ".RB [ ") + name + "\n";
+    out += (closes ? ".IR " : ".I ") + Roff(option.value) + (closes ? " ]" : "") + "\n";
   }
   return out;
 }
@@ -124,7 +131,11 @@ std::string UsageLine(const ProgramText& program, const CommandText& command) {
   if (*command.name != '\0') line += std::string(" ") + command.name;
   for (const OptionText& option : command.options) {
     const std::string text = option.value != nullptr ? std::string(option.name) + " " + option.value : option.name;
-    line += option.required ? " " + text : " [" + text + "]";
+    if (option.withPrevious && line.ends_with(']')) {
+      line.insert(line.size() - 1, " " + text);
+    } else {
+      line += option.required ? " " + text : " [" + text + "]";
+    }
   }
   return line;
 }

@@ -17,6 +17,7 @@ struct OptionText {
   bool nonEmpty = false;             // an empty value is refused
   bool fileOnly = false;             // "-" (a standard stream) is refused: it must be a file
   bool alone = false;                // the whole command line, as --help and --version are
+  bool withPrevious = false;         // of a value, given only with the option before it: in its brackets
   const char* description = "";      // sentences, unwrapped
 };
 

@@ -148,7 +148,8 @@ std::optional<Selection> SelectionOfRecipe(std::string_view recipe, std::string&
   std::string_view rest = recipe.substr(kRecipeStart.size());
   while (!rest.empty()) {
     const std::size_t end = rest.find(';');
-    std::string_view part = Trimmed(rest.substr(0, end));
+    const std::string_view whole = Trimmed(rest.substr(0, end));
+    std::string_view part = whole;
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     double number = 0;
     bool read = true;
@@ -170,7 +171,7 @@ std::optional<Selection> SelectionOfRecipe(std::string_view recipe, std::string&
       read = false;
     }
     if (!read) {
-      if (error.empty()) error = "cannot read \"" + std::string(part) + "\" of the selection";
+      if (error.empty()) error = "cannot read \"" + std::string(whole) + "\" of the selection";
       return std::nullopt;
     }
   }

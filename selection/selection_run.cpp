@@ -1,14 +1,22 @@
-// One pass over the source: every line is judged by each criterion (the
-// preview counts each on its own), the lines passing all of them compete for
-// the N places, and a run writes the winners' records in line order.
+// One pass over the source on every core: this thread reads the lines into
+// batches, the other threads (and this one when they fall behind) judge a
+// batch each by every criterion (the preview counts each on its own), and
+// this thread merges the judged batches in line order, so the counts and the
+// lines kept are the same whatever thread judged what. The lines passing all
+// criteria compete for the N places; a run writes the winners' records in
+// line order.
 #include <algorithm>
-#include <cctype>
-#include <cstdio>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <queue>
+#include <thread>
 
 #include "astorb_record.h"
-#include "apparition.h"
 #include "catalog_writer.h"
 #include "file_message.h"
 #include "line_reader.h"
@@ -16,125 +24,18 @@
 #include "output_clash.h"
 #include "recipe.h"
 #include "selection.h"
-#include "selection_cursor.h"
+#include "selection_judge.h"
 
 namespace orbivane {
 
 namespace {
 
-constexpr std::int64_t kProgressEvery = 4096;
+// Lines a batch holds: small enough that a cancel or the progress is not held up by a batch of lines each judged
+// over a long window, large enough that handing it over costs nothing next to judging it.
+constexpr std::size_t kBatchLines = 1024;
 
-std::string Lowered(std::string_view text) {
-  std::string lowered(text);
-  for (char& c : lowered) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lowered;
-}
-
-bool IsNumber(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// The criteria, ready for the lines.
-class Judge {
- public:
-  explicit Judge(const Selection& selection) : selection_(selection) {
-    if (!selection.ranges.empty()) {
-      table_ = std::make_unique<FilterTable>();
-      table_->ParseFilter(selection.ranges);
-      cursor_ = std::make_unique<SelectionCursor>(*table_);
-    }
-    if (selection.brighterThan) {
-      const double first = *sky::JulianDateOf(selection.from);
-      window_ = std::make_unique<sky::DayWindow>(first,
-                                                 static_cast<int>(*sky::JulianDateOf(selection.to) - first) + 1);
-    }
-    for (const std::string& name : selection.names) {
-      if (IsNumber(name)) {
-        numbers_.push_back(std::atoll(name.c_str()));
-      } else {
-        names_.push_back(Lowered(name));
-      }
-    }
-  }
-
-  bool brightness() const { return window_ != nullptr; }
-
-  // Judges line n; true when it passes every criterion.
-  bool Judged(std::int64_t n, std::string_view line, SelectionCounts& counts, KeptLine& verdict) {
-    const AstorbOrbit orbit = ReadAstorbOrbit(line);
-    sky::Elements elements{0,
-                           orbit.meanAnomaly,
-                           orbit.perihelion,
-                           orbit.node,
-                           orbit.inclination,
-                           orbit.eccentricity,
-                           orbit.semimajorAxis,
-                           orbit.h,
-                           orbit.g};
-    const sky::CalendarDay epoch{orbit.epochYear, orbit.epochMonth, orbit.epochDay};
-    const std::optional<double> epochDate = sky::JulianDateOf(epoch);
-    if (epochDate) {
-      elements.epoch = *epochDate;
-      if (!counts.firstEpoch || *epochDate < *sky::JulianDateOf(*counts.firstEpoch)) counts.firstEpoch = epoch;
-      if (!counts.lastEpoch || *epochDate > *sky::JulianDateOf(*counts.lastEpoch)) counts.lastEpoch = epoch;
-    }
-    verdict = KeptLine{n, sky::ClassOf(orbit.semimajorAxis, orbit.eccentricity, orbit.inclination), orbit.h, {}, {}};
-    const bool inRanges = cursor_ == nullptr || cursor_->IsSelected(n);
-    const bool hPassed = !selection_.hAtMost || orbit.h <= *selection_.hAtMost;
-    const bool classPassed = ClassPasses(verdict.orbitClass, orbit);
-    const bool namePassed = NamePasses(orbit.number, line);
-    bool bright = true;
-    if (window_ != nullptr) {
-      bright = false;
-      // Most asteroids can never come near the limit: the bound spares them the days.
-      if (epochDate && sky::BrightestPossible(elements) <= *selection_.brighterThan) {
-        const sky::Peak peak = sky::PeakOf(elements, *window_, selection_.elongation);
-        if (peak.found) {
-          verdict.peak = peak.magnitude;
-          verdict.peakDay = sky::DayOf(window_->Day(peak.day));
-          bright = peak.magnitude <= *selection_.brighterThan;
-        }
-      }
-    }
-    counts.inRanges += inRanges;
-    counts.hPassed += hPassed;
-    counts.classPassed += classPassed;
-    counts.namePassed += namePassed;
-    counts.brightEnough += bright;
-    const bool passed = inRanges && hPassed && classPassed && namePassed && bright;
-    if (passed) {
-      ++counts.passed;
-      ++counts.byClass[static_cast<std::size_t>(verdict.orbitClass)];
-    }
-    return passed;
-  }
-
- private:
-  bool ClassPasses(sky::OrbitClass orbitClass, const AstorbOrbit& orbit) const {
-    if (selection_.classes.empty() && selection_.groups == 0) return true;
-    if (std::find(selection_.classes.begin(), selection_.classes.end(), orbitClass) != selection_.classes.end()) {
-      return true;
-    }
-    return (sky::GroupsOf(orbit.semimajorAxis, orbit.eccentricity, orbit.inclination) & selection_.groups) != 0;
-  }
-
-  bool NamePasses(int number, std::string_view line) const {
-    if (selection_.names.empty()) return true;
-    if (number > 0 && std::find(numbers_.begin(), numbers_.end(), number) != numbers_.end()) return true;
-    if (names_.empty()) return false;
-    const std::string name = Lowered(NameOf(line, ColumnsOf(line)));
-    return std::find(names_.begin(), names_.end(), name) != names_.end();
-  }
-
-  const Selection& selection_;
-  std::unique_ptr<FilterTable> table_;
-  std::unique_ptr<SelectionCursor> cursor_;
-  std::unique_ptr<sky::DayWindow> window_;
-  std::vector<long long> numbers_;
-  std::vector<std::string> names_;
-};
-
-// The N best lines so far: the brightest peak, or the smallest H, earlier lines first among equals.
+// The N best lines so far: the brightest peak, or the smallest H, earlier lines first among equals. The order is
+// total, so the winners do not depend on the order the lines come in.
 class Contest {
  public:
   Contest(int places, bool byPeak, bool keepText) : places_(places), byPeak_(byPeak), keepText_(keepText) {}
@@ -159,7 +60,7 @@ class Contest {
     best_.push({key, slot});
   }
 
-  // The winners in line order, with their lines' text when kept.
+  // The winners in line order.
   std::vector<std::size_t> InLineOrder() const {
     std::vector<std::size_t> slots;
     for (auto copy = best_; !copy.empty(); copy.pop()) slots.push_back(copy.top().slot);
@@ -193,58 +94,237 @@ class Contest {
   std::vector<std::size_t> free_;
 };
 
-// Reads the whole source; `contest` gets every line that passes.
-SelectionOutcome ReadAndJudge(const std::string& source, const Selection& selection, Contest& contest,
-                              SelectionProgress* progress, const std::atomic<bool>* cancel) {
-  SelectionOutcome outcome;
-  OsFile file;
-  if (const int err = OpenSource(file, source); err != 0) {
-    outcome.result = SelectionOutcome::Result::kFailed;
-    outcome.message = FileMessage("open", "source catalog", source, err);
-    return outcome;
+// Consecutive lines of the source and, once judged, what became of them.
+struct Batch {
+  std::int64_t first = 0;           // the number of its first line
+  std::string text;                 // the lines one after another
+  std::vector<std::uint32_t> ends;  // where each line ends in `text`
+  bool judged = false;
+  LineTally tally;
+  std::vector<std::pair<KeptLine, std::uint32_t>> passed;  // and the index of the line
+
+  std::string_view Line(std::size_t i) const {
+    const std::uint32_t begin = i == 0 ? 0 : ends[i - 1];
+    return std::string_view(text).substr(begin, ends[i] - begin);
   }
-  Judge judge(selection);
-  LineReader reader(file);
-  std::string_view line;
+};
+
+void Judge(Batch& batch, LineJudge& judge, const std::atomic<bool>* cancel) {
   KeptLine verdict;
-  std::int64_t n = 0;
-  while (reader.Next(line)) {
-    ++n;
-    if (judge.Judged(n, line, outcome.counts, verdict)) contest.Enter(verdict, line);
-    if (n % kProgressEvery == 0) {
-      if (progress != nullptr) progress->OnLines(n);
-      if (cancel != nullptr && cancel->load()) {
-        outcome.result = SelectionOutcome::Result::kCancelled;
-        return outcome;
+  for (std::size_t i = 0; i < batch.ends.size(); ++i) {
+    // A line judged over a long window takes a while: a cancel is seen within one.
+    if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) return;
+    if (judge.Judged(batch.first + static_cast<std::int64_t>(i), batch.Line(i), batch.tally, verdict)) {
+      batch.passed.emplace_back(verdict, static_cast<std::uint32_t>(i));
+    }
+  }
+}
+
+// The batches between the reader and the contest, and the threads that judge them.
+class Pipeline {
+ public:
+  Pipeline(const Criteria& criteria, const std::atomic<bool>* cancel) : criteria_(criteria), cancel_(cancel) {
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    maxInFlight_ = 4 * cores;
+    for (unsigned i = 1; i < cores; ++i) workers_.emplace_back([this] { Work(); });
+  }
+  ~Pipeline() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+    }
+    workReady_.notify_all();
+    for (std::thread& worker : workers_) worker.join();
+  }
+
+  // A batch to fill, once the batches in flight leave room for it. Judges a batch here while the other threads
+  // have enough to do, and hands every judged batch at the front to `merge`, in line order.
+  template <class Merge>
+  Batch& NextToFill(Merge merge) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      MergeFront(lock, merge);
+      if (inFlight_.size() < maxInFlight_) break;
+      if (todo_.size() > workers_.size() || (!todo_.empty() && workers_.empty())) {
+        JudgeHere(lock);
+      } else {
+        batchJudged_.wait(lock);
+      }
+    }
+    std::unique_ptr<Batch> batch;
+    if (!spare_.empty()) {
+      batch = std::move(spare_.back());
+      spare_.pop_back();
+    } else {
+      batch = std::make_unique<Batch>();
+    }
+    batch->text.clear();
+    batch->ends.clear();
+    batch->passed.clear();
+    batch->tally = {};
+    batch->judged = false;
+    inFlight_.push_back(std::move(batch));
+    return *inFlight_.back();
+  }
+
+  // Hands the batch NextToFill gave over to be judged.
+  void Filled() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      todo_.push_back(inFlight_.back().get());
+    }
+    workReady_.notify_one();
+  }
+
+  // Judges what is left, here too, and merges every batch.
+  template <class Merge>
+  void Finish(Merge merge) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!inFlight_.empty()) {
+      MergeFront(lock, merge);
+      if (!todo_.empty()) {
+        JudgeHere(lock);
+      } else if (!inFlight_.empty()) {
+        batchJudged_.wait(lock);
       }
     }
   }
-  outcome.counts.lines = n;
-  if (progress != nullptr) progress->OnLines(n);
+
+ private:
+  template <class Merge>
+  void MergeFront(std::unique_lock<std::mutex>& lock, Merge merge) {
+    while (!inFlight_.empty() && inFlight_.front()->judged) {
+      std::unique_ptr<Batch> batch = std::move(inFlight_.front());
+      inFlight_.pop_front();
+      lock.unlock();
+      merge(*batch);
+      lock.lock();
+      spare_.push_back(std::move(batch));
+    }
+  }
+
+  void JudgeHere(std::unique_lock<std::mutex>& lock) {
+    Batch* batch = todo_.front();
+    todo_.pop_front();
+    lock.unlock();
+    if (!judge_) judge_.emplace(criteria_);
+    Judge(*batch, *judge_, cancel_);
+    lock.lock();
+    batch->judged = true;
+  }
+
+  void Work() {
+    LineJudge judge(criteria_);
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      workReady_.wait(lock, [this] { return stopping_ || !todo_.empty(); });
+      if (todo_.empty()) return;
+      Batch* batch = todo_.front();
+      todo_.pop_front();
+      lock.unlock();
+      Judge(*batch, judge, cancel_);
+      lock.lock();
+      batch->judged = true;
+      batchJudged_.notify_one();
+    }
+  }
+
+  const Criteria& criteria_;
+  const std::atomic<bool>* cancel_;
+  std::optional<LineJudge> judge_;  // this thread's; each thread judges its batches in line order
+  std::mutex mutex_;
+  std::condition_variable workReady_, batchJudged_;
+  std::deque<std::unique_ptr<Batch>> inFlight_;  // read and not yet merged, in line order
+  std::deque<Batch*> todo_;                      // of those, the ones no thread has begun
+  std::vector<std::unique_ptr<Batch>> spare_;
+  std::size_t maxInFlight_ = 4;
+  bool stopping_ = false;
+  std::vector<std::thread> workers_;
+};
+
+bool Cancelled(const std::atomic<bool>* cancel) { return cancel != nullptr && cancel->load(); }
+
+// Opens the source first, as the conversion does: a check of the output's path then sees a pipe or a device as
+// it is being read.
+bool Opened(OsFile& file, const std::string& source, SelectionOutcome& refused) {
+  if (const int err = OpenSource(file, source); err != 0) {
+    refused.message = FileMessage("open", "source catalog", source, err);
+    return false;
+  }
+  return true;
+}
+
+// Reads the whole source; `contest` gets every line that passes.
+SelectionOutcome ReadAndJudge(OsFile& file, const std::string& source, const Criteria& criteria, Contest& contest,
+                              SelectionProgress* progress, const std::atomic<bool>* cancel) {
+  SelectionOutcome outcome;
+  LineTally total;
+  const auto merge = [&](const Batch& batch) {
+    total.Add(batch.tally);
+    for (const auto& [verdict, index] : batch.passed) contest.Enter(verdict, batch.Line(index));
+    if (progress != nullptr) progress->OnLines(total.counts.lines);
+  };
+  LineReader reader(file);
+  std::int64_t n = 0;
+  {
+    Pipeline pipeline(criteria, cancel);
+    std::string_view line;
+    bool more = true;
+    while (more && !Cancelled(cancel)) {
+      Batch& batch = pipeline.NextToFill(merge);
+      batch.first = n + 1;
+      while (batch.ends.size() < kBatchLines && (more = reader.Next(line))) {
+        batch.text.append(line);
+        batch.ends.push_back(static_cast<std::uint32_t>(batch.text.size()));
+      }
+      n += static_cast<std::int64_t>(batch.ends.size());
+      pipeline.Filled();
+    }
+    pipeline.Finish(merge);
+  }
+  if (Cancelled(cancel)) {
+    outcome.result = SelectionOutcome::Result::kCancelled;
+    return outcome;
+  }
   if (reader.failed()) {
     outcome.result = SelectionOutcome::Result::kFailed;
     outcome.message = reader.FailureMessage(source, n + 1);
     return outcome;
   }
+  outcome.counts = total.counts;
   const std::vector<std::size_t> slots = contest.InLineOrder();
   outcome.counts.kept = static_cast<std::int64_t>(slots.size());
   for (const std::size_t slot : slots) outcome.kept.push_back(contest.Line(slot));
   return outcome;
 }
 
+// The selection a run judges by: the one its recipe writes out (numbers to two decimals, names without the blanks
+// around them), so that the recipe taken back selects the very same lines. None, and why, for a refused one.
+std::optional<Selection> Canonical(const Selection& selection, SelectionOutcome& refused) {
+  refused.result = SelectionOutcome::Result::kFailed;
+  if (refused.message = CheckSelection(selection); !refused.message.empty()) return std::nullopt;
+  return SelectionOfRecipe(RecipeOf(selection), refused.message);
+}
+
 }  // namespace
 
 SelectionOutcome PreviewSelection(const std::string& source, const Selection& selection,
                                   SelectionProgress* progress, const std::atomic<bool>* cancel) {
-  Contest contest(selection.maxKept, selection.brighterThan.has_value(), false);
-  return ReadAndJudge(source, selection, contest, progress, cancel);
+  SelectionOutcome refused;
+  const std::optional<Selection> canonical = Canonical(selection, refused);
+  OsFile file;
+  if (!canonical || !Opened(file, source, refused)) return refused;
+  const Criteria criteria(*canonical);
+  Contest contest(canonical->maxKept, canonical->brighterThan.has_value(), false);
+  return ReadAndJudge(file, source, criteria, contest, progress, cancel);
 }
 
 SelectionOutcome RunSelection(CCatalog& catalog, const Selection& selection, SelectionProgress* progress,
                               const std::atomic<bool>* cancel) {
   SelectionOutcome refused;
-  refused.result = SelectionOutcome::Result::kFailed;
-  if (refused.message = CheckSelection(selection); !refused.message.empty()) return refused;
+  const std::optional<Selection> canonical = Canonical(selection, refused);
+  OsFile file;
+  if (!canonical || !Opened(file, catalog.m_strSourcePath, refused)) return refused;
   refused.message = OutputClash(catalog.m_strSourcePath, catalog.m_strOutputPath, catalog.HistoryFilePath());
   if (!refused.message.empty()) return refused;
   CatalogWriter output;
@@ -252,8 +332,9 @@ SelectionOutcome RunSelection(CCatalog& catalog, const Selection& selection, Sel
     refused.message = opened.message();
     return refused;
   }
-  Contest contest(selection.maxKept, selection.brighterThan.has_value(), true);
-  SelectionOutcome outcome = ReadAndJudge(catalog.m_strSourcePath, selection, contest, progress, cancel);
+  const Criteria criteria(*canonical);
+  Contest contest(canonical->maxKept, canonical->brighterThan.has_value(), true);
+  SelectionOutcome outcome = ReadAndJudge(file, catalog.m_strSourcePath, criteria, contest, progress, cancel);
   if (outcome.result != SelectionOutcome::Result::kDone) return outcome;  // the writer abandons its file
   std::string record;
   bool first = true;
@@ -272,7 +353,7 @@ SelectionOutcome RunSelection(CCatalog& catalog, const Selection& selection, Sel
   // The run's time, as the window's Start takes it.
   const LocalTime now = catalog.CurrentTime();
   const Status recorded = catalog.AppendHistory(MakeHistoryRecord(
-      now, catalog.m_strOutputPath, RecipeOf(selection), static_cast<int>(outcome.counts.kept)));
+      now, catalog.m_strOutputPath, RecipeOf(*canonical), static_cast<int>(outcome.counts.kept)));
   outcome.recorded = recorded.ok();
   if (!recorded) {
     outcome.message =

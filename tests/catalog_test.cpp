@@ -976,8 +976,8 @@ TEST(CliTest, AConversionKilledAnyTimeLeavesThePreviousOrTheCompleteCatalog) {
 
 #else
 // Windows has no unnamed file: Ctrl+C during a run deletes the named temporary catalog. Ctrl+C ends every command
-// with 130, a conversion after that deletion. Each run waits on a pipe for source lines that do not come, on a
-// console of its own that it shares with this test.
+// with 130, a conversion or a selection after that deletion. Each run waits on a pipe for source lines that do not
+// come, on a console of its own that it shares with this test.
 TEST(CliTest, CtrlCEndsWith130LeavingNoTemporaryFileAndAPipeSourceEndsWithItsWriter) {
   const testing::ScratchDir dir;
   WriteFile(dir / "out.slc", "previous");
@@ -988,8 +988,9 @@ TEST(CliTest, CtrlCEndsWith130LeavingNoTemporaryFileAndAPipeSourceEndsWithItsWri
   ASSERT_TRUE(AllocConsole());
   SetConsoleCtrlHandler([](DWORD) -> BOOL { return TRUE; }, TRUE);  // this test goes on
   const auto temporary = [&dir] { return testing::ListDir(dir.path()).find(".out.slc.") == 0; };
-  for (const auto& args : {Convert("1-3", pipe), std::vector<std::string>{"count", "--source", pipe}}) {
-    const bool convert = args[0] == "convert";
+  const std::vector<std::string> select = {"select", "--source", pipe, "--output", "out.slc"};
+  for (const auto& args : {Convert("1-3", pipe), select, std::vector<std::string>{"count", "--source", pipe}}) {
+    const bool convert = args[0] != "count";
     const HANDLE run = testing::StartProgram(ORBIVANE_CLI, dir.path(), args);
     ConnectNamedPipe(source, nullptr);
     for (int wait = 0; convert && !temporary() && wait < 1000; ++wait) Sleep(10);

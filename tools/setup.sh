@@ -16,6 +16,7 @@ packages=(
   liberfa-dev                      # ERFA: the Earth's position and the calendar, for the selection by brightness
   python3 openssl curl             # the download tests' origin and CA; curl, the download benchmark's baseline
   isal                             # igzip, the benchmark's baseline for compressed sources
+  time                             # GNU time: the selection benchmark's peak memory of each run
   dpkg-dev lintian appstream       # the .deb (tools/deb.sh): dpkg-shlibdeps, and its checks
   desktop-file-utils groff-base     # the desktop entry's check; the manual pages' test
   "$@"
