@@ -101,7 +101,6 @@ class CCatalogDlg : public CPatternDlg, public WindowServices {
   void OnCloseWindow(wxCloseEvent& event);
   void OnContextMenu(wxContextMenuEvent& event);
   void OpenAboutBox();
-  bool ConfirmReplace(const wxString& path);
 
   // Gives the keyboard focus, when it goes, to `to` or else back to the
   // control of the window that had it when it was made. After a modal dialog
