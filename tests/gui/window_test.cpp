@@ -4,8 +4,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <cwctype>
 #include <filesystem>
 #include <functional>
+#include <set>
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
@@ -154,14 +156,15 @@ TEST_F(WindowTest, HelpOnF1AboutAndBothWebButtons) {
   // The Help button, and only the About ids 0x10 to 0x1F open About.
   wxTEST_DIALOG(Click(IDC_HELP_BUTTON);
                 window_.OnSysCommand(IDM_ABOUTBOX - 1);
-                window_.OnSysCommand(IDM_ABOUTBOX + 0x20);
+                window_.OnSysCommand(IDM_SELECT + 0x10);
                 Send(&window_, IDM_ABOUTBOX + 0xF, wxEVT_MENU),
                 Expect<CHelpDlg>([](CHelpDlg*) { return wxID_CANCEL; }),
                 Expect<CAboutDlg>([](CAboutDlg*) { return wxID_OK; }));
 }
 
 #ifdef __WXMSW__
-// The window's real system menu ends with a separator, Download and About; About's commands 0x10 to 0x1F open it.
+// The window's real system menu ends with a separator, the selection, Download and About; About's commands 0x10
+// to 0x1F open it.
 TEST_F(WindowTest, TheSystemMenuEndsWithAbout) {
   const auto handle = static_cast<HWND>(window_.GetHWND());
   const HMENU menu = GetSystemMenu(handle, FALSE);
@@ -173,7 +176,16 @@ TEST_F(WindowTest, TheSystemMenuEndsWithAbout) {
   EXPECT_EQ(GetMenuItemID(menu, last - 1), static_cast<UINT>(IDM_DOWNLOAD_ASTORB));
   GetMenuStringW(menu, static_cast<UINT>(last - 1), text, 64, MF_BYPOSITION);
   EXPECT_EQ(std::wstring(text), L"&Download the newest astorb.dat.gz...\tCtrl+D") << "its access letter and key";
-  EXPECT_NE(GetMenuState(menu, static_cast<UINT>(last - 2), MF_BYPOSITION) & MF_SEPARATOR, 0u);
+  EXPECT_EQ(GetMenuItemID(menu, last - 2), static_cast<UINT>(IDM_SELECT));
+  GetMenuStringW(menu, static_cast<UINT>(last - 2), text, 64, MF_BYPOSITION);
+  EXPECT_EQ(std::wstring(text), L"Select by &brightness and orbit...\tCtrl+B");
+  EXPECT_NE(GetMenuState(menu, static_cast<UINT>(last - 3), MF_BYPOSITION) & MF_SEPARATOR, 0u);
+  std::wstring letters;  // of every item, the system's own included: no two alike
+  for (int item = 0; item <= last; ++item) {
+    GetMenuStringW(menu, static_cast<UINT>(item), text, 64, MF_BYPOSITION);
+    if (const wchar_t* amp = std::wcschr(text, L'&')) letters += static_cast<wchar_t>(std::towlower(amp[1]));
+  }
+  EXPECT_EQ(std::set<wchar_t>(letters.begin(), letters.end()).size(), letters.size()) << "letters " << letters;
   wxTEST_DIALOG(SendMessageW(handle, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
                 SendMessageW(handle, WM_SYSCOMMAND, IDM_ABOUTBOX + 0xF, 0),
                 Expect<CAboutDlg>([](CAboutDlg*) { return wxID_OK; }),
@@ -221,14 +233,18 @@ TEST_F(WindowTest, DownloadTheNewestMakesItTheSourceAndCancelKeepsThePreviousOne
   EXPECT_FALSE(FileExists(Path("new.gz.part")));
 }
 
-// The download is found without knowing the menu: the source's "..." names it and its key, and its item and
-// About's have access letters, as the window menu's own items do.
-TEST_F(WindowTest, TheDownloadIsNamedWhereTheSourceIsChosenAndItsMenuItemHasAnAccessLetter) {
+// The download and the selection are found without knowing the menu: the source's "..." and the Filter name
+// them and their keys, and their items and About's have access letters, as the window menu's own items do.
+TEST_F(WindowTest, TheDownloadAndTheSelectionAreNamedWhereTheSourceAndTheFilterAreGiven) {
   const wxString tip = window_.FindWindow(IDC_BROWSE_SOURCE)->GetToolTipText();
   EXPECT_NE(tip.Find("\"Download the newest astorb.dat.gz...\" (Ctrl+D)"), wxNOT_FOUND) << tip.utf8_string();
+  const wxString filterTip = window_.FindWindow(IDC_FILTER)->GetToolTipText();
+  EXPECT_NE(filterTip.Find("\"Select by brightness and orbit...\" (Ctrl+B)"), wxNOT_FOUND) << filterTip.utf8_string();
   const std::unique_ptr<wxMenu> menu = window_.MakeContextMenu();
-  EXPECT_EQ(menu->GetLabel(IDM_DOWNLOAD_ASTORB), "&Download the newest astorb.dat.gz...\tCtrl+D");
-  EXPECT_EQ(menu->GetLabel(IDM_ABOUTBOX), "&About Orbivane...");
+  EXPECT_EQ(menu->FindItemByPosition(0)->GetItemLabel(), "Select by &brightness and orbit...\tCtrl+B");
+  EXPECT_EQ(menu->FindItemByPosition(1)->GetItemLabel(), "&Download the newest astorb.dat.gz...\tCtrl+D");
+  EXPECT_EQ(menu->FindItemByPosition(2)->GetItemLabel(), "&About Orbivane...");
+  EXPECT_EQ(menu->FindItemByPosition(0)->GetId(), IDM_SELECT);
 }
 
 TEST_F(WindowTest, TotalShowsEveryCountUpTo99999999WholeBesideItsCaption) {
