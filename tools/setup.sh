@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev         # libFuzzer, for the fuzz targets
   libisal-dev zlib1g-dev           # inflaters of compressed sources (ISA-L; zlib, also for the tests)
   libcurl4-openssl-dev             # the HTTP transport of downloads
+  liberfa-dev                      # ERFA: the Earth's position and the calendar, for the selection by brightness
   python3 openssl curl             # the download tests' origin and CA; curl, the download benchmark's baseline
   isal                             # igzip, the benchmark's baseline for compressed sources
   dpkg-dev lintian appstream       # the .deb (tools/deb.sh): dpkg-shlibdeps, and its checks

@@ -3,8 +3,8 @@
 # machine, runs their tests under Wine on a virtual display, and writes
 # dist/orbivane-<version>-windows-x64.zip.
 #
-# The programs link a static wxMSW and libpng built here from Debian's own
-# source packages (zlib comes from libz-mingw-w64-dev). Those builds take
+# The programs link a static wxMSW, libpng and ERFA built here from Debian's
+# own source packages (zlib comes from libz-mingw-w64-dev). Those builds take
 # minutes, so they go to a cache outside the repository keyed by a hash of
 # their recipe; later runs reuse it. `--deps` stops after the cache is ready.
 set -euo pipefail
@@ -114,6 +114,34 @@ build_wxmsw() {
   cd ../..
 }
 
+# ERFA, static, for the Earth's position and the calendar: the C files of
+# Debian's erfa source package that its Makefile.am puts in the library,
+# compiled as they are; the version macros its configure script would write
+# are read from its configure.ac.
+build_erfa() {
+  local prefix=$1
+  mkdir -p erfa && cd erfa
+  fetch_source erfa
+  cd src/src
+  local version sofa sources
+  version=$(sed -n 's/^AC_INIT(\[erfa\], *\[\([0-9]*\.[0-9]*\.[0-9]*\)\]).*/\1/p' ../configure.ac)
+  sofa=$(sed -n 's/^AC_DEFINE(\[SOFA_VERSION\], *\["\([0-9]*\)"\].*/\1/p' ../configure.ac)
+  sources=$(sed -n '/^liberfa_la_SOURCES *=/,/[^\\]$/p' Makefile.am | sed 's/^liberfa_la_SOURCES *=//; s/\\//')
+  if [[ -z $version || -z $sofa || -z $sources ]]; then
+    echo "windows.sh: erfa's configure.ac or Makefile.am is not laid out as this recipe reads it" >&2
+    return 1
+  fi
+  local major minor micro
+  IFS=. read -r major minor micro <<<"$version"
+  # shellcheck disable=SC2086  # one word per source file
+  quiet $host-gcc-posix -O2 -I. -c $sources -DPACKAGE_VERSION="\"$version\"" -DPACKAGE_VERSION_MAJOR="$major" \
+    -DPACKAGE_VERSION_MINOR="$minor" -DPACKAGE_VERSION_MICRO="$micro" -DSOFA_VERSION="\"$sofa\""
+  mkdir -p "$prefix/include" "$prefix/lib"
+  quiet $host-ar rcs "$prefix/lib/liberfa.a" ./*.o
+  cp erfa.h erfam.h erfaextra.h erfadatextra.h "$prefix/include/"
+  cd ../../..
+}
+
 # The cache folder: a hash of the recipes above and of the compiler.
 recipe_hash=$({ declare -f fetch_source build_libpng build_wxmsw; $host-g++-posix --version; } |
   sha256sum | cut -c1-16)
@@ -134,9 +162,32 @@ if [[ ! -e $deps/ready ]]; then
   trap - EXIT INT TERM
   touch "$deps/ready"
 fi
+
+# ERFA has a folder and a recipe hash of its own beside them, so that a change
+# of one recipe does not rebuild the other. A lock keeps two runs from building
+# it at once.
+erfa=$(dirname "$deps")/erfa-$({ declare -f fetch_source build_erfa; $host-gcc-posix --version; } |
+  sha256sum | cut -c1-16)
+exec {erfa_lock}>"$(dirname "$deps")/erfa.lock"
+flock "$erfa_lock"
+if [[ ! -e $erfa/ready ]]; then
+  echo "== Building ERFA for Windows into $erfa"
+  for old in "$(dirname "$deps")"/erfa-*; do
+    if [[ $(basename "$old") =~ ^erfa-[0-9a-f]{16}$ ]]; then rm -rf "$old"; fi
+  done
+  mkdir -p "$erfa"
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  trap 'exit 1' INT TERM
+  (cd "$work" && build_erfa "$erfa/prefix")
+  rm -rf "$work"
+  trap - EXIT INT TERM
+  touch "$erfa/ready"
+fi
+exec {erfa_lock}>&-
 [[ ${1:-} == --deps ]] && exit 0
 
-export ORBIVANE_WINDOWS_PREFIX=$deps/prefix
+export ORBIVANE_WINDOWS_PREFIX=$deps/prefix ORBIVANE_WINDOWS_ERFA_PREFIX=$erfa/prefix
 build=$root/build/windows
 # Wine runs in a prefix of its own inside the build folder, quiet, and
 # without the .NET and web-browser add-ons, which the programs do not use.
