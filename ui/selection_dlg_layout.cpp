@@ -55,7 +55,7 @@ void CSelectionDlg::CreateControls() {
   AddEdit(this, IDC_SELECT_ELONGATION, DluRect(221, 35, 30, 12),
           "Days on which the asteroid stands closer to the Sun in the sky do not count.")
       ->ChangeValue("0");
-  AddLabel("degrees", DluRect(255, 37, 50, 8), wxALIGN_LEFT);
+  AddLabel("degrees", DluRect(255, 37, 34, 8), wxALIGN_LEFT);
 
   AddLabel("H at most :", DluRect(13, 60, 40, 8), wxALIGN_LEFT, LabelGrowth::kLeftward);
   AddEdit(this, IDC_SELECT_H, DluRect(55, 58, 30, 12), "The absolute magnitude H at most this.\nEmpty: any H.");
@@ -63,7 +63,7 @@ void CSelectionDlg::CreateControls() {
   AddEdit(this, IDC_SELECT_MAX, DluRect(177, 58, 34, 12),
           "1 to 30000. When more pass, the brightest are kept (without a magnitude limit, those of smallest H).")
       ->ChangeValue(std::to_string(kMaxKept));
-  AddLabel("asteroids", DluRect(215, 60, 60, 8), wxALIGN_LEFT);
+  AddLabel("asteroids", DluRect(215, 60, 36, 8), wxALIGN_LEFT);
 
   for (int i = 0; i < static_cast<int>(std::size(kClassLabels)); ++i) {
     const wxRect rect = DluRect(13 + 77 * (i % 4), 89 + 12 * (i / 4), 75, 10);
