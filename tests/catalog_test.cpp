@@ -1,7 +1,6 @@
 // The catalog as the window drives it, on real files: the line reader, a line's record, the filter, Start,
 // the history file and every file call failed in turn; then orbivane-cli as a user runs it.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <atomic>
 #include <cerrno>
@@ -29,6 +28,7 @@
 #include "catalog.h"
 #include "catalog_writer.h"
 #include "console_services.h"
+#include "gzip_text.h"
 #include "history_file.h"
 #include "line_reader.h"
 #include "number_text.h"
@@ -103,6 +103,7 @@ namespace orbivane {
 
 namespace fs = std::filesystem;
 using testing::FakeServices;
+using testing::Gzip;
 using testing::NumberedSource;
 using testing::ReadFile;
 using testing::WriteFile;
@@ -580,21 +581,6 @@ TEST(HistoryTest, TextThatIsNotUtf8ShowsAsWindows1252) {
       {"past U+10FFFF", "\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xE2\x82\xAC\xE2\x82\xAC"},
   };
   for (const auto& c : kCases) EXPECT_EQ(ReadableUtf8(c.bytes), c.shown) << c.name;
-}
-
-// One gzip member of `text`; level 0 stores it, so that a cut or a changed byte lands at a known place in the text.
-std::string Gzip(const std::string& text, int level = 6) {
-  z_stream z{};
-  EXPECT_EQ(deflateInit2(&z, level, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
-  std::string out(deflateBound(&z, static_cast<uLong>(text.size())), '\0');
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-  z.avail_in = static_cast<uInt>(text.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = static_cast<uInt>(out.size());
-  EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
 }
 
 std::string Flipped(std::string bytes, std::size_t at) {

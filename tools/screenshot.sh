@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's pictures of the main window: builds the program, then
 # shows the window on a virtual display (Xvfb) after compiling the bundled
-# sample twice, and writes docs/screenshot.png. `windows` takes the Windows
+# sample twice, and writes docs/screenshot.png, and the selection dialog
+# over it into docs/screenshot-select.png. `windows` takes the Windows
 # build's window under Wine instead (run tools/windows.sh first) and writes
 # docs/screenshot-windows.png; `windows 144` does so at 144 DPI (150%), and
 # writes docs/screenshot-windows-144dpi.png.
@@ -33,6 +34,9 @@ fi
 bash tools/setup.sh
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)" --target orbivane-screenshot >/dev/null
-GDK_BACKEND=x11 xvfb-run -a -s "-screen 0 1280x800x24" \
-  ./build/release/tools/orbivane-screenshot tests/data/astorb-current-sample.dat docs/screenshot.png
-echo "Wrote docs/screenshot.png"
+for shot in main select; do
+  picture=docs/screenshot$([[ $shot == main ]] || echo "-$shot").png
+  GDK_BACKEND=x11 xvfb-run -a -s "-screen 0 1280x800x24" \
+    ./build/release/tools/orbivane-screenshot tests/data/astorb-current-sample.dat "$picture" "$shot"
+  echo "Wrote $picture"
+done

@@ -2,7 +2,7 @@
 // of the bundled sample, padded to the line count of today's full-size
 // astorb.dat, and saves a picture of it. Run it on a display of its
 // own (tools/screenshot.sh starts one under Xvfb).
-//   orbivane-screenshot SAMPLE.dat OUTPUT.png [main|help|about]
+//   orbivane-screenshot SAMPLE.dat OUTPUT.png [main|help|about|select]
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +18,7 @@
 #include <wx/image.h>
 #include <wx/imagpng.h>
 #include <wx/log.h>
+#include <wx/textctrl.h>
 #include <wx/timer.h>
 
 #include "about_dlg.h"
@@ -25,6 +26,8 @@
 #include "help_dlg.h"
 #include "help_text.h"
 #include "file_presets.h"
+#include "resource_ids.h"
+#include "selection_dlg.h"
 
 namespace {
 
@@ -32,7 +35,7 @@ class ScreenshotApp : public wxApp {
  public:
   bool OnInit() override {
     if (argc != 3 && argc != 4) {
-      std::fputs("usage: orbivane-screenshot SAMPLE.dat OUTPUT.png [main|help|about]\n", stderr);
+      std::fputs("usage: orbivane-screenshot SAMPLE.dat OUTPUT.png [main|help|about|select]\n", stderr);
       return false;
     }
     const wxString which = argc == 4 ? argv[3] : wxString("main");
@@ -53,6 +56,11 @@ class ScreenshotApp : public wxApp {
       shown_ = help;
     } else if (which == "about") {
       shown_ = new orbivane::CAboutDlg(dialog_);
+    } else if (which == "select") {
+      // The sample's brightest, with the preview counted by the time the picture is taken.
+      auto* select = new orbivane::CSelectionDlg(dialog_, dialog_->m_catalog, *dialog_);
+      dynamic_cast<wxTextCtrl*>(select->FindWindow(orbivane::IDC_SELECT_MAGNITUDE))->SetValue("12");
+      shown_ = select;
     } else {
       shown_ = dialog_;
     }

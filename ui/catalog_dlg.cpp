@@ -21,6 +21,7 @@
 #include "os_file.h"
 #include "resource_ids.h"
 #include "resources.h"
+#include "selection_dlg.h"
 #include "ui_texts.h"
 #include "web_addresses.h"
 
@@ -83,25 +84,29 @@ void CCatalogDlg::BindCommands() {
   }, ID_HELP);
   Bind(
       wxEVT_MENU, [this](wxCommandEvent& event) { OnSysCommand(static_cast<unsigned>(event.GetId())); },
-      IDM_ABOUTBOX, IDM_DOWNLOAD_ASTORB + 0xF);
+      IDM_ABOUTBOX, IDM_SELECT + 0xF);
 }
 
 void CCatalogDlg::SetUpMenuCommands() {
 #ifdef __WXMSW__
   if (wxMenu* systemMenu = MSWGetSystemMenu()) {
     systemMenu->AppendSeparator();
+    systemMenu->Append(IDM_SELECT, SelectMenuLabel());
     systemMenu->Append(IDM_DOWNLOAD_ASTORB, DownloadMenuLabel());
     systemMenu->Append(IDM_ABOUTBOX, wxString::FromUTF8(kAboutMenuText));
   }
-  wxAcceleratorEntry keys[] = {{wxACCEL_NORMAL, WXK_F1, ID_HELP}, {wxACCEL_CTRL, 'D', IDM_DOWNLOAD_ASTORB}};
+  wxAcceleratorEntry keys[] = {{wxACCEL_NORMAL, WXK_F1, ID_HELP},
+                               {wxACCEL_CTRL, 'D', IDM_DOWNLOAD_ASTORB},
+                               {wxACCEL_CTRL, 'B', IDM_SELECT}};
 #else
-  // The window menu of these desktops cannot take an item, so Download and
-  // About are on the background's context menu, and About on Alt+A, which no
-  // edit field uses.
+  // The window menu of these desktops cannot take an item, so the selection,
+  // Download and About are on the background's context menu, and About on
+  // Alt+A, which no edit field uses.
   Bind(wxEVT_CONTEXT_MENU, &CCatalogDlg::OnContextMenu, this);
   wxAcceleratorEntry keys[] = {{wxACCEL_NORMAL, WXK_F1, ID_HELP},
                                {wxACCEL_ALT, 'A', IDM_ABOUTBOX},
-                               {wxACCEL_CTRL, 'D', IDM_DOWNLOAD_ASTORB}};
+                               {wxACCEL_CTRL, 'D', IDM_DOWNLOAD_ASTORB},
+                               {wxACCEL_CTRL, 'B', IDM_SELECT}};
 #endif
   SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(keys)), keys));
 }
@@ -110,7 +115,8 @@ void CCatalogDlg::SetUpMenuCommands() {
 WXLRESULT CCatalogDlg::MSWWindowProc(WXUINT message, WXWPARAM wParam, WXLPARAM lParam) {
   constexpr WXUINT kSysCommand = 0x0112;  // WM_SYSCOMMAND
   if (message == kSysCommand &&
-      (IsAboutCommand(static_cast<unsigned>(wParam)) || IsDownloadCommand(static_cast<unsigned>(wParam)))) {
+      (IsAboutCommand(static_cast<unsigned>(wParam)) || IsDownloadCommand(static_cast<unsigned>(wParam)) ||
+       IsSelectCommand(static_cast<unsigned>(wParam)))) {
     OnSysCommand(static_cast<unsigned>(wParam));
     return 0;
   }
@@ -160,8 +166,11 @@ wxString CCatalogDlg::DownloadMenuLabel() {
   return wxString::FromUTF8(kDownloadMenuText) + "\t" + kDownloadKeyText;
 }
 
+wxString CCatalogDlg::SelectMenuLabel() { return wxString::FromUTF8(kSelectMenuText) + "\t" + kSelectKeyText; }
+
 std::unique_ptr<wxMenu> CCatalogDlg::MakeContextMenu() const {
   auto menu = std::make_unique<wxMenu>();
+  menu->Append(IDM_SELECT, SelectMenuLabel());
   menu->Append(IDM_DOWNLOAD_ASTORB, DownloadMenuLabel());
   menu->Append(IDM_ABOUTBOX, wxString::FromUTF8(kAboutMenuText));
   return menu;
@@ -181,6 +190,7 @@ void CCatalogDlg::OnSysCommand(unsigned id) {
   if (m_bBusy) return;
   if (IsAboutCommand(id)) OpenAboutBox();
   if (IsDownloadCommand(id)) OnDownloadAstorb();
+  if (IsSelectCommand(id)) OnSelect();
 }
 
 void CCatalogDlg::OpenAboutBox() {
@@ -247,5 +257,12 @@ void CCatalogDlg::OnHelpButton() {
 }
 
 void CCatalogDlg::OnDownloadCatalogs() { OpenUrlInBrowser(kCompiledCatalogsUrl); }
+
+void CCatalogDlg::OnSelect() {
+  const FocusKeeper keep(*this);
+  PullTexts();  // the source and the File name the selection starts from
+  CSelectionDlg selection(this, m_catalog, *this);
+  selection.ShowModal();
+}
 
 }  // namespace orbivane

@@ -46,12 +46,14 @@ class CCatalogDlg : public CPatternDlg, public WindowServices {
   void OnDownloadCatalogs();
   // Downloads the newest ASTORB into a file the user names and makes it the source.
   void OnDownloadAstorb();
+  // Opens the selection by brightness and orbit, on the chosen source.
+  void OnSelect();
   // A system-menu (or context-menu) command; ids 0x0010 to 0x001F open
-  // About, 0x0020 to 0x002F download.
+  // About, 0x0020 to 0x002F download, 0x0030 to 0x003F open the selection.
   void OnSysCommand(unsigned id);
 
   // The menu offered on the dialog's background where the window menu
-  // cannot take the Download and About items.
+  // cannot take the selection, Download and About items.
   std::unique_ptr<wxMenu> MakeContextMenu() const;
 
   // True while a conversion run or a line count is working.
@@ -87,6 +89,7 @@ class CCatalogDlg : public CPatternDlg, public WindowServices {
   void BindCommands();
   void SetUpMenuCommands();
   static wxString DownloadMenuLabel();
+  static wxString SelectMenuLabel();
 
   // Runs `work` with all input to the program's windows refused, letting
   // the progress bar and the Total repaint now and then.
@@ -101,7 +104,6 @@ class CCatalogDlg : public CPatternDlg, public WindowServices {
   void OnCloseWindow(wxCloseEvent& event);
   void OnContextMenu(wxContextMenuEvent& event);
   void OpenAboutBox();
-  bool ConfirmReplace(const wxString& path);
 
   // Gives the keyboard focus, when it goes, to `to` or else back to the
   // control of the window that had it when it was made. After a modal dialog

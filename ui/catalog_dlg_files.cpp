@@ -5,38 +5,20 @@
 #include <wx/filename.h>
 
 #include "catalog_dlg.h"
+#include "catalog_file_dialog.h"
 #include "download_dlg.h"
 #include "file_presets.h"
-#include "message_box.h"
-#include "os_file.h"
 #include "resource_ids.h"
 
 namespace orbivane {
 
 namespace {
 
-// "All files" is "*.*" on Windows; elsewhere a name need not have a dot.
-#ifdef _WIN32
-#define ORBIVANE_ALL_FILES "*.*"
-#else
-#define ORBIVANE_ALL_FILES "*"
-#endif
 // ASTORB as Lowell distributes it (astorb.dat.gz) and decompressed; wx hands
 // the ";"-separated list to GTK as one filter of two patterns.
 constexpr const char* kSourceWildcard =
     "Source Catalogs (*.dat;*.dat.gz)|*.dat;*.dat.gz|All Files (*.*)|" ORBIVANE_ALL_FILES;
-constexpr const char* kOutputWildcard = "Skyloom Catalogs (*.slc)|*.slc|All Files (*.*)|" ORBIVANE_ALL_FILES;
-constexpr const char* kOutputExtension = "slc";
 constexpr const char* kDownloadWildcard = "Compressed ASTORB (*.dat.gz)|*.dat.gz|All Files (*.*)|" ORBIVANE_ALL_FILES;
-
-// The full path chosen in a dialog that answered OK. A dialog answered
-// without being shown (as the toolkit's test hooks do) keeps the path only
-// in its portable part, not in the native chooser.
-std::string ChosenPath(const wxFileDialog& dialog) {
-  wxString path = dialog.GetPath();
-  if (path.empty()) path = dialog.wxFileDialogBase::GetPath();
-  return path.utf8_string();
-}
 
 }  // namespace
 
@@ -59,19 +41,10 @@ void CCatalogDlg::OnBrowseSource() {
 void CCatalogDlg::OnBrowseOutput() {
   const FocusKeeper keep(*this, FindWindow(IDC_BROWSE_OUTPUT));
   PullTexts();
-  const std::string presetName = OutputPresetName(m_catalog.m_strWorkDir, CurrentTime());
-  const wxFileName preset(wxString::FromUTF8(WithDefaultExtension(presetName, kOutputExtension)));
-  // The dialog itself does not ask about replacing a file: it would ask
-  // about the name typed, before the extension is added. The one question
-  // is about the file that will be written.
-  wxFileDialog dialog(this, "Save As", preset.GetPath(), preset.GetFullName(), kOutputWildcard, wxFD_SAVE);
-  if (dialog.ShowModal() == wxID_CANCEL) return;
-  const std::string path = WithDefaultExtension(ChosenPath(dialog), kOutputExtension);
-  // A link to a missing file replaces nothing: the run creates the file it names.
-  FileInfo written;
-  StatPath(path, written);
-  if (written.exists && !ConfirmReplace(wxString::FromUTF8(path))) return;
-  m_catalog.m_strOutputPath = path;
+  const std::optional<std::string> path =
+      ChooseNewCatalog(*this, OutputPresetName(m_catalog.m_strWorkDir, CurrentTime()));
+  if (!path) return;
+  m_catalog.m_strOutputPath = *path;
   PushTexts();
 }
 
@@ -102,11 +75,6 @@ void CCatalogDlg::OnDownloadAstorb() {
   } else {
     RunBusy([this] { (void)m_catalog.CountSourceRecords(); });
   }
-}
-
-bool CCatalogDlg::ConfirmReplace(const wxString& path) {
-  return ShowMessageBox(*this, path + " already exists.\nDo you want to replace it?", wxYES_NO | wxICON_EXCLAMATION) ==
-         wxYES;
 }
 
 }  // namespace orbivane

@@ -77,6 +77,7 @@ void CCatalogDlg::CreateControls() {
     m_editSource->SetSize(m_editSource->GetSize() - wxSize(clash, 0));
   }
   m_editFilter = AddEdit(this, IDC_FILTER, DluRect(49, 65, 313, 12), 0);
+  m_editFilter->SetToolTip(wxString::FromUTF8(kFilterTip));
   m_editOutput = AddEdit(this, IDC_OUTPUT, DluRect(49, 86, 286, 12), wxTE_READONLY);
   AddButton(this, IDC_BROWSE_OUTPUT, "...", DluRect(340, 86, 22, 13));
   AddButton(this, IDC_START, "&Start", DluRect(13, 105, 31, 14));

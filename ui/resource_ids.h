@@ -14,6 +14,7 @@ inline constexpr int IDD_ABOUTBOX = 100;
 inline constexpr int IDD_MAIN = 102;
 inline constexpr int IDD_HELP = 130;
 inline constexpr int IDD_DOWNLOAD = 140;
+inline constexpr int IDD_SELECT = 150;
 
 // Resources of the program as a whole.
 inline constexpr int IDR_MAINFRAME = 128;
@@ -43,6 +44,24 @@ inline constexpr int IDC_DOWNLOAD_ADDRESS = 1020;
 inline constexpr int IDC_DOWNLOAD_GAUGE = 1021;
 inline constexpr int IDC_DOWNLOAD_STATUS = 1022;
 
+// Controls of the selection dialog. The check boxes of the orbit classes
+// follow IDC_SELECT_CLASS in the order of sky::OrbitClass, then those of the
+// groups in the order of their bits.
+inline constexpr int IDC_SELECT_FROM = 1030;
+inline constexpr int IDC_SELECT_TO = 1031;
+inline constexpr int IDC_SELECT_MAGNITUDE = 1032;
+inline constexpr int IDC_SELECT_ELONGATION = 1033;
+inline constexpr int IDC_SELECT_H = 1034;
+inline constexpr int IDC_SELECT_MAX = 1035;
+inline constexpr int IDC_SELECT_NAMES = 1036;
+inline constexpr int IDC_SELECT_FILTER = 1037;
+inline constexpr int IDC_SELECT_OUTPUT = 1038;
+inline constexpr int IDC_SELECT_BROWSE = 1039;
+inline constexpr int IDC_SELECT_PREVIEW = 1040;
+inline constexpr int IDC_SELECT_GAUGE = 1041;
+inline constexpr int IDC_SELECT_START = 1042;
+inline constexpr int IDC_SELECT_CLASS = 1050;  // to 1064
+
 // Unnamed controls (labels, group boxes) get an id from the toolkit.
 inline constexpr int IDC_STATIC = wxID_ANY;
 
@@ -57,5 +76,9 @@ inline constexpr int IDM_DOWNLOAD_ASTORB = 0x0020;
 constexpr bool IsDownloadCommand(unsigned id) {
   return (id & 0xFFF0u) == static_cast<unsigned>(IDM_DOWNLOAD_ASTORB);
 }
+
+// The selection by brightness and orbit, the item above the download (its low four bits too are the system's).
+inline constexpr int IDM_SELECT = 0x0030;
+constexpr bool IsSelectCommand(unsigned id) { return (id & 0xFFF0u) == static_cast<unsigned>(IDM_SELECT); }
 
 }  // namespace orbivane

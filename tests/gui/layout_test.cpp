@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 #include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/datectrl.h>
 #include <wx/panel.h>
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
@@ -17,6 +19,7 @@
 #include "download_dlg.h"
 #include "help_dlg.h"
 #include "resource_ids.h"
+#include "selection_dlg.h"
 #include "web_addresses.h"
 #include "test_files.h"
 
@@ -36,6 +39,15 @@ std::string Size(const wxSize& size) { return std::to_string(size.x) + "x" + std
 // an edit field must hold one line of its font.
 wxSize Needed(wxWindow* control) {
   if (dynamic_cast<wxTextCtrl*>(control) != nullptr) return wxSize(0, control->GetCharHeight());
+  // A check box's text comes after its box; a date picker shows a date in its format and its button. Their
+  // width is what the toolkit finds they need (the size given at their making counts as a least size); their
+  // height, a line of their font, as an edit field's (GTK's own would be taller than any dialog designed for
+  // Windows).
+  if (dynamic_cast<wxCheckBox*>(control) != nullptr || dynamic_cast<wxDatePickerCtrl*>(control) != nullptr) {
+    control->SetMinSize(wxDefaultSize);
+    control->InvalidateBestSize();
+    return wxSize(control->GetBestSize().x, control->GetCharHeight());
+  }
   const wxSize text = control->GetTextExtent(wxControl::RemoveMnemonics(control->GetLabel()));
   if (control->GetLabel().empty()) return wxSize();
   if (dynamic_cast<wxButton*>(control) != nullptr) return text + control->FromDIP(wxSize(8, 4));
@@ -91,7 +103,8 @@ TEST(LayoutTest, EveryDialogShowsEachTextWholeAndNoControlOverlapsAnother) {
     CDownloadDlg download(&window, nowhere);
     download.FindWindow(IDC_DOWNLOAD_ADDRESS)->SetLabel(kAstorbDownloadUrl);
     download.FindWindow(IDC_DOWNLOAD_STATUS)->SetLabel("1073.7 of 1073.7 MB, 999.9 MB/s");
-    for (CPatternDlg* dialog : std::initializer_list<CPatternDlg*>{&window, &about, &help, &download}) {
+    CSelectionDlg selection(&window, window.m_catalog, window);
+    for (CPatternDlg* dialog : std::initializer_list<CPatternDlg*>{&window, &about, &help, &download, &selection}) {
       Lines faults;
       CollectFaults(dialog, faults);
       EXPECT_EQ(faults, Lines{}) << "template " << dialog->GetTemplateId() << " at " << dpi << " DPI";

@@ -1,9 +1,11 @@
 // The window as wired: the real main window on a virtual display, its
 // buttons pressed and its modal dialogs answered here.
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <cwctype>
 #include <filesystem>
 #include <functional>
 
@@ -30,141 +32,12 @@
 #include "help_dlg.h"
 #include "resource_ids.h"
 #include "screen_io.h"
+#include "selection_dlg.h"
 #include "test_files.h"
-
-// Failures go to GoogleTest, and a dialog nobody expected is answered with
-// Cancel so that it never waits for a user.
-struct GTestModalHook : wxTestingModalHook {
-  using wxTestingModalHook::wxTestingModalHook;
-  int Enter(wxDialog* dialog) override {
-    const int answer = wxTestingModalHook::Enter(dialog);
-    return answer == wxID_NONE ? wxID_CANCEL : answer;
-  }
-  void ReportFailure(const wxString& message) override { ADD_FAILURE() << message.utf8_string(); }
-};
-#undef wxTEST_DIALOG_HOOK_CLASS
-#define wxTEST_DIALOG_HOOK_CLASS GTestModalHook
+#include "window_fixture.h"
 
 namespace orbivane::testing {
 namespace {
-
-using Lines = std::vector<std::string>;
-
-// Answers a modal dialog of type T with what `act` returns.
-template <class T>
-struct Expect : wxExpectModalBase<T, Expect<T>> {
-  explicit Expect(std::function<int(T*)> function) : act(std::move(function)) {}
-  int OnInvoked(T* dialog) const override { return act(dialog); }
-  std::function<int(T*)> act;
-};
-
-// Every message box, during a run or not, is centred on the main window.
-void ExpectCentredOnTheWindow(wxMessageDialog* box) {
-  EXPECT_TRUE(dynamic_cast<CCatalogDlg*>(box->GetParent()) && (box->GetMessageDialogStyle() & wxCENTRE) != 0)
-      << box->GetMessage().utf8_string();
-}
-
-// Keeps "caption: text" of a message box and answers it.
-Expect<wxMessageDialog> Message(Lines& seen, int answer = wxID_OK) {
-  return Expect<wxMessageDialog>([&seen, answer](wxMessageDialog* box) {
-    ExpectCentredOnTheWindow(box);
-    seen.push_back(box->GetCaption().utf8_string() + ": " + box->GetMessage().utf8_string());
-    return answer;
-  });
-}
-
-// Keeps the preset path of a file dialog; answers OK with `path`, or Cancel when it is empty.
-Expect<wxFileDialog> File(const std::string& path, std::string* preset = nullptr) {
-  return Expect<wxFileDialog>([path, preset](wxFileDialog* dialog) {
-    if (preset != nullptr) *preset = (dialog->GetDirectory() + kSeparator + dialog->GetFilename()).utf8_string();
-    dialog->SetPath(wxString::FromUTF8(path));
-    return path.empty() ? wxID_CANCEL : wxID_OK;
-  });
-}
-
-// A button press, or with wxEVT_MENU a menu command or key.
-void Send(wxWindow* dialog, int id, wxEventType type = wxEVT_BUTTON) {
-  wxCommandEvent event(type, id);
-  dialog->ProcessWindowEvent(event);
-}
-
-Lines g_opened;  // the addresses handed to the browser
-
-// The command the window's accelerator table gives F1, or Ctrl with `letter`.
-int KeyCommand(wxWindow& window, char letter = 0) {
-#ifdef __WXMSW__
-  ACCEL entries[16];
-  const int n = CopyAcceleratorTableW(static_cast<HACCEL>(window.GetAcceleratorTable()->GetHACCEL()), entries, 16);
-  const BYTE flags = letter != 0 ? FVIRTKEY | FCONTROL : FVIRTKEY;
-  for (int i = 0; i < n; ++i) {
-    if (entries[i].key == (letter != 0 ? letter : VK_F1) && entries[i].fVirt == flags) return entries[i].cmd;
-  }
-  return wxID_NONE;
-#else
-  wxKeyEvent key(wxEVT_KEY_DOWN);
-  key.m_keyCode = letter != 0 ? int{letter} : int{WXK_F1};
-  key.m_controlDown = letter != 0;
-  return window.GetAcceleratorTable()->GetCommand(key);
-#endif
-}
-
-// Lets the window's events run until `done` holds; false after 20 s.
-bool RunUntil(const std::function<bool()>& done) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    wxTheApp->Yield(true);
-#ifdef __WXMSW__
-    // Outside a modal loop, WM_TIMER reaches the toolkit's timers only through a dispatch of its own.
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-#endif
-    wxMilliSleep(5);
-  }
-  return true;
-}
-
-// A main window started in a scratch folder (the folder of its `history`).
-class WindowTest : public ::testing::Test {
- protected:
-  WindowTest() {
-    g_opened.clear();
-    window_.Show();  // which loads the history
-  }
-
-  std::string Path(const std::string& name) const { return folder_ / name; }
-  std::string Text(int id) {
-    wxWindow* control = window_.FindWindow(id);
-    if (auto* label = dynamic_cast<wxStaticText*>(control)) return label->GetLabelText().utf8_string();
-    return dynamic_cast<wxTextCtrl*>(control)->GetValue().utf8_string();
-  }
-  void Click(int id) { Send(&window_, id); }
-  // The history list, newest on top: "date | catalog | filter | number".
-  Lines Rows() {
-    auto* list = dynamic_cast<wxListCtrl*>(window_.FindWindow(IDC_HISTORY));
-    Lines rows(list->GetItemCount());
-    for (long row = 0; row < list->GetItemCount(); ++row) {
-      rows[row] = list->GetItemText(row, 0).empty() ? "" : "date";
-      for (int column = 1; column < 4; ++column) rows[row] += " | " + list->GetItemText(row, column).utf8_string();
-    }
-    return rows;
-  }
-  // Types the filter and, when given, chooses the output.
-  void Prepare(const std::string& filter, const std::string& output = "") {
-    dynamic_cast<wxTextCtrl*>(window_.FindWindow(IDC_FILTER))->ChangeValue(filter);
-    if (!output.empty()) wxTEST_DIALOG(Click(IDC_BROWSE_OUTPUT), File(Path(output)));
-  }
-
-  // The folder is left before it goes: Windows deletes no folder that is a program's current one.
-  ~WindowTest() override { wxSetWorkingDirectory(started_); }
-
-  ScratchDir folder_;
-  const wxString started_ = wxGetCwd();
-  const bool inFolder_ = wxSetWorkingDirectory(wxString::FromUTF8(folder_.path()));
-  // Any dialog shown outside wxTEST_DIALOG fails the test.
-  GTestModalHook unexpected_;
-  CCatalogDlg window_;
-};
 
 TEST_F(WindowTest, StartsWithItsImagesAndShowsAnUnreadableHistory) {
   std::filesystem::create_directory(Path("history"));
@@ -284,14 +157,15 @@ TEST_F(WindowTest, HelpOnF1AboutAndBothWebButtons) {
   // The Help button, and only the About ids 0x10 to 0x1F open About.
   wxTEST_DIALOG(Click(IDC_HELP_BUTTON);
                 window_.OnSysCommand(IDM_ABOUTBOX - 1);
-                window_.OnSysCommand(IDM_ABOUTBOX + 0x20);
+                window_.OnSysCommand(IDM_SELECT + 0x10);
                 Send(&window_, IDM_ABOUTBOX + 0xF, wxEVT_MENU),
                 Expect<CHelpDlg>([](CHelpDlg*) { return wxID_CANCEL; }),
                 Expect<CAboutDlg>([](CAboutDlg*) { return wxID_OK; }));
 }
 
 #ifdef __WXMSW__
-// The window's real system menu ends with a separator, Download and About; About's commands 0x10 to 0x1F open it.
+// The window's real system menu ends with a separator, the selection, Download and About; About's commands 0x10
+// to 0x1F open it, the selection's 0x30 to 0x3F.
 TEST_F(WindowTest, TheSystemMenuEndsWithAbout) {
   const auto handle = static_cast<HWND>(window_.GetHWND());
   const HMENU menu = GetSystemMenu(handle, FALSE);
@@ -303,11 +177,23 @@ TEST_F(WindowTest, TheSystemMenuEndsWithAbout) {
   EXPECT_EQ(GetMenuItemID(menu, last - 1), static_cast<UINT>(IDM_DOWNLOAD_ASTORB));
   GetMenuStringW(menu, static_cast<UINT>(last - 1), text, 64, MF_BYPOSITION);
   EXPECT_EQ(std::wstring(text), L"&Download the newest astorb.dat.gz...\tCtrl+D") << "its access letter and key";
-  EXPECT_NE(GetMenuState(menu, static_cast<UINT>(last - 2), MF_BYPOSITION) & MF_SEPARATOR, 0u);
+  EXPECT_EQ(GetMenuItemID(menu, last - 2), static_cast<UINT>(IDM_SELECT));
+  GetMenuStringW(menu, static_cast<UINT>(last - 2), text, 64, MF_BYPOSITION);
+  EXPECT_EQ(std::wstring(text), L"Select by &brightness and orbit...\tCtrl+B");
+  EXPECT_NE(GetMenuState(menu, static_cast<UINT>(last - 3), MF_BYPOSITION) & MF_SEPARATOR, 0u);
+  std::string letters;  // of every item, the system's own included: the selection's is no other's
+  for (int item = 0; item <= last; ++item) {
+    text[0] = L'\0';  // a separator has no text
+    GetMenuStringW(menu, static_cast<UINT>(item), text, 64, MF_BYPOSITION);
+    if (const wchar_t* amp = std::wcschr(text, L'&')) letters += static_cast<char>(std::towlower(amp[1]));
+  }
+  EXPECT_EQ(std::count(letters.begin(), letters.end(), 'b'), 1) << "letters " << letters;
   wxTEST_DIALOG(SendMessageW(handle, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-                SendMessageW(handle, WM_SYSCOMMAND, IDM_ABOUTBOX + 0xF, 0),
+                SendMessageW(handle, WM_SYSCOMMAND, IDM_ABOUTBOX + 0xF, 0);
+                SendMessageW(handle, WM_SYSCOMMAND, IDM_SELECT + 0xF, 0),
                 Expect<CAboutDlg>([](CAboutDlg*) { return wxID_OK; }),
-                Expect<CAboutDlg>([](CAboutDlg*) { return wxID_OK; }));
+                Expect<CAboutDlg>([](CAboutDlg*) { return wxID_OK; }),
+                Expect<CSelectionDlg>([](CSelectionDlg*) { return wxID_CANCEL; }));
 }
 #endif
 
@@ -351,14 +237,18 @@ TEST_F(WindowTest, DownloadTheNewestMakesItTheSourceAndCancelKeepsThePreviousOne
   EXPECT_FALSE(FileExists(Path("new.gz.part")));
 }
 
-// The download is found without knowing the menu: the source's "..." names it and its key, and its item and
-// About's have access letters, as the window menu's own items do.
-TEST_F(WindowTest, TheDownloadIsNamedWhereTheSourceIsChosenAndItsMenuItemHasAnAccessLetter) {
+// The download and the selection are found without knowing the menu: the source's "..." and the Filter name
+// them and their keys, and their items and About's have access letters, as the window menu's own items do.
+TEST_F(WindowTest, TheDownloadAndTheSelectionAreNamedWhereTheSourceAndTheFilterAreGiven) {
   const wxString tip = window_.FindWindow(IDC_BROWSE_SOURCE)->GetToolTipText();
   EXPECT_NE(tip.Find("\"Download the newest astorb.dat.gz...\" (Ctrl+D)"), wxNOT_FOUND) << tip.utf8_string();
+  const wxString filterTip = window_.FindWindow(IDC_FILTER)->GetToolTipText();
+  EXPECT_NE(filterTip.Find("\"Select by brightness and orbit...\" (Ctrl+B)"), wxNOT_FOUND) << filterTip.utf8_string();
   const std::unique_ptr<wxMenu> menu = window_.MakeContextMenu();
-  EXPECT_EQ(menu->GetLabel(IDM_DOWNLOAD_ASTORB), "&Download the newest astorb.dat.gz...\tCtrl+D");
-  EXPECT_EQ(menu->GetLabel(IDM_ABOUTBOX), "&About Orbivane...");
+  EXPECT_EQ(menu->FindItemByPosition(0)->GetItemLabel(), "Select by &brightness and orbit...\tCtrl+B");
+  EXPECT_EQ(menu->FindItemByPosition(1)->GetItemLabel(), "&Download the newest astorb.dat.gz...\tCtrl+D");
+  EXPECT_EQ(menu->FindItemByPosition(2)->GetItemLabel(), "&About Orbivane...");
+  EXPECT_EQ(menu->FindItemByPosition(0)->GetId(), IDM_SELECT);
 }
 
 TEST_F(WindowTest, TotalShowsEveryCountUpTo99999999WholeBesideItsCaption) {
