@@ -8,23 +8,16 @@
 # (Debian: isal) and the ISA-L build (tools/setup.sh installs both).
 #   bash bench/run.sh [REPEAT]     (default 5 runs of each command)
 set -euo pipefail
-cd "$(dirname "$0")/.."
 repeat=${1:-5}
-
-cmake --preset release >/dev/null
-cmake --build --preset release -j "$(nproc)" --target orbivane-cli make_astorb bench_runner window_bench \
-  >/dev/null
-
-data=build/bench
-mkdir -p "$data/scratch"
-[[ -s $data/astorb-full.dat ]] || ./build/release/bench/make_astorb 1400000 "$data/astorb-full.dat"
-[[ -s $data/astorb-40mb.dat ]] || ./build/release/bench/make_astorb 150000 "$data/astorb-40mb.dat"
-[[ $data/astorb-full.dat.gz -nt $data/astorb-full.dat ]] || gzip -6 -c "$data/astorb-full.dat" >"$data/astorb-full.dat.gz"
-echo "load average before the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
+source "$(dirname "$0")/prepare.sh"
+bench_build orbivane-cli make_astorb bench_runner window_bench
+bench_source 1400000 "$data/astorb-full.dat" gz
+bench_source 150000 "$data/astorb-40mb.dat"
+bench_load before
 
 ./build/release/bench/bench_runner ./build/release/cli/orbivane-cli bench/convert.awk \
   "$data/astorb-full.dat" "$data/astorb-full.dat.gz" "$data/astorb-40mb.dat" "$data/scratch" "$repeat"
-echo "load average after the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
+bench_load after
 
 # The awk baseline must agree with the catalog it is compared with.
 if cmp -s "$data/scratch/one.slc" "$data/scratch/awk.slc"; then

@@ -6,12 +6,9 @@
 # asteroid's peak over a year), with each one's peak memory and cost per line.
 #   bash bench/select.sh [REPEAT]     (default 5 runs of each but the worst case, interleaved)
 set -euo pipefail
-cd "$(dirname "$0")/.."
-cmake --preset release >/dev/null
-cmake --build --preset release -j 2 --target orbivane-cli make_astorb >/dev/null
-data=build/bench
-mkdir -p "$data/scratch"
-[[ -s $data/astorb-select.dat ]] || ./build/release/bench/make_astorb 1420000 "$data/astorb-select.dat"
-echo "load average before the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
+source "$(dirname "$0")/prepare.sh"
+bench_build orbivane-cli make_astorb
+bench_source 1420000 "$data/astorb-select.dat"
+bench_load before
 python3 bench/select_bench.py ./build/release/cli/orbivane-cli "$data/astorb-select.dat" "$data/scratch" "${1:-5}"
-echo "load average after the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
+bench_load after
