@@ -83,6 +83,7 @@ Section
   File "${PACKAGE}\orbivane.exe"
   File "${PACKAGE}\orbivane-cli.exe"
   File "${PACKAGE}\README.txt"
+  File "${PACKAGE}\LICENSES.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   ; The shortcut's working folder is the output path when it is made.
@@ -109,11 +110,13 @@ Section Uninstall
   Delete "$INSTDIR\orbivane.exe"
   Delete "$INSTDIR\orbivane-cli.exe"
   Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\LICENSES.txt"
   ; A program started after the check keeps its file. Then the uninstaller and its entry stay, so that
   ; uninstalling again can finish the job.
   ${If} ${FileExists} "$INSTDIR\orbivane.exe"
   ${OrIf} ${FileExists} "$INSTDIR\orbivane-cli.exe"
   ${OrIf} ${FileExists} "$INSTDIR\README.txt"
+  ${OrIf} ${FileExists} "$INSTDIR\LICENSES.txt"
     MessageBox MB_OK|MB_ICONSTOP "Some of Orbivane's files are in use and remain in $INSTDIR. \
         Close Orbivane and uninstall it again." /SD IDOK
     SetErrorLevel 2

@@ -270,9 +270,13 @@ PowerShell in the download's folder and run, for the zip or the installer:
   Get-FileHash .\orbivane-$version-windows-x64-setup.exe -Algorithm SHA256
 The Hash it prints must be the first word of that file's line in
 SHA256SUMS (which writes the same digits in small letters).
+
+LICENSES.txt holds the copyright notices and licences of the libraries
+built into both programs (ERFA, wxWidgets, libpng, zlib, winpthreads).
 TEXT
+python3 tools/third_party_notices.py "$package/LICENSES.txt"
 touch -d "@$SOURCE_DATE_EPOCH" "$package"/*
-(cd "$package" && TZ=UTC zip -q -X ../package.zip orbivane.exe orbivane-cli.exe README.txt)
+(cd "$package" && TZ=UTC zip -q -X ../package.zip orbivane.exe orbivane-cli.exe README.txt LICENSES.txt)
 
 echo "== Windows tests under Wine (then $zip)"
 ctest --preset windows -j "$jobs"

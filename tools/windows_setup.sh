@@ -55,7 +55,7 @@ fail() {
   [[ $(entry DisplayVersion) == 1.0.0.0 ]] || fail "the earlier installer made no uninstall entry"
   wine "$PWD/$setup" /S
   wineserver -w
-  for file in orbivane.exe orbivane-cli.exe README.txt; do
+  for file in orbivane.exe orbivane-cli.exe README.txt LICENSES.txt; do
     cmp -s "$package/$file" "$programs/$file" || fail "$file is not installed in $programs"
   done
   [[ -f $programs/uninstall.exe ]] || fail "no uninstall.exe beside the programs"
@@ -120,7 +120,7 @@ working folder=C:\\users\\$(id -un)\\Documents\\Orbivane"
 
   echo "== Installer test: once it has ended, both succeed"
   [[ $(status_of timeout 120 wine "$PWD/$setup" /S) == 0 ]] || fail "setup.exe /S failed after Orbivane ended"
-  for file in orbivane.exe orbivane-cli.exe README.txt; do
+  for file in orbivane.exe orbivane-cli.exe README.txt LICENSES.txt; do
     cmp -s "$package/$file" "$programs/$file" || fail "$file is not installed in $programs"
   done
   [[ $(status_of uninstall_in_place) == 0 ]] || fail "uninstall.exe /S failed after Orbivane ended"
