@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -26,11 +27,20 @@ class LineReader {
   // The next line, valid until the next call. False at the end of the file
   // (a last line without LF is still a line) and when reading failed.
   bool Next(std::string_view& line);
+  // The text from the next line on, at least `size` bytes of it (at most a
+  // block's) unless the text ends or reading fails first; Next still gives
+  // every line from where it stood.
+  std::string_view Ahead(std::size_t size);
+  // Counts the LF bytes from the next line to the end of the text, a block at
+  // a time, adding them to `count`; `onProgress` gets the running count after
+  // each block. The reader is at the end (or failed) afterwards.
+  void CountLineBreaks(std::int64_t& count, const std::function<void(std::int64_t)>& onProgress);
+
   // Whether Next stopped because reading failed, not at the end.
-  bool failed() const { return stream_.failed(); }
+  bool failed() const { return failed_; }
   // The system error of a failed read, 0 when Next stopped at the end or at
   // damaged compressed data.
-  int error() const { return stream_.error(); }
+  int error() const { return failed_ ? stream_.error() : 0; }
   // Why reading failed; `line` is the line Next was asked for.
   std::string FailureMessage(const std::string& path, std::int64_t line) const {
     return stream_.FailureMessage(path, line);
@@ -44,6 +54,9 @@ class LineReader {
   const char* pos_ = buffer_.bytes;
   const char* end_ = buffer_.bytes;
   bool eof_ = false;
+  // A failure the stream met is this reader's only once the text before it is used up: text read ahead does not
+  // fail a reader that stops before its end.
+  bool failed_ = false;
   ReadBlock buffer_;
   // A line that runs across a refill is gathered here: 999 characters, and
   // one more to tell whether a CR stood at the end.
