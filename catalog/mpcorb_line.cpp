@@ -94,6 +94,7 @@ bool UnpackEpoch(std::string_view packed, int& year, int& month, int& day) {
 }
 
 bool IsMpcorbLine(std::string_view line) {
+  line = UpToNul(line);
   if (line.size() < kShortestLine || line[0] == ' ' || line[7] != ' ') return false;
   int year, month, day;
   if (!UnpackEpoch(line.substr(kEpochOffset, 5), year, month, day)) return false;

@@ -23,7 +23,8 @@ bool UnpackEpoch(std::string_view packed, int& year, int& month, int& day);
 // Whether a line is an orbit line: something packed in columns 1-7 from
 // column 1 on, column 8 blank, a packed epoch in columns 21-25, the decimal
 // points of M, the argument of perihelion, the node, i and e where their
-// formats put them, and at least 103 characters (through a). Header lines,
+// formats put them, and at least 103 characters (through a) before any NUL
+// byte, which ends a line as it ends an ASTORB line. Header lines,
 // blank lines and anything else are not.
 bool IsMpcorbLine(std::string_view line);
 

@@ -7,7 +7,7 @@ namespace orbivane {
 
 void SourceLines::Decide() {
   decided_ = true;
-  format_ = FormatOf(reader_.Ahead(kFormatHeadBytes));
+  format_ = FormatOf(reader_.Ahead(kFormatHeadBytes).substr(0, kFormatHeadBytes));
 }
 
 bool SourceLines::NextOrbitLine(std::string_view& line) {

@@ -22,4 +22,4 @@ fuzz_one() {
   echo "$1: $(sed -n 's/^stat::number_of_executed_units: *//p' "$build/$1.log") runs in $seconds s"
 }
 export -f fuzz_one
-printf '%s\n' fuzz_conversion fuzz_record fuzz_history | xargs -P 3 -I{} bash -c 'fuzz_one {}'
+printf '%s\n' fuzz_conversion fuzz_record fuzz_mpcorb fuzz_history | xargs -P 4 -I{} bash -c 'fuzz_one {}'

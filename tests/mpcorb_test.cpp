@@ -103,7 +103,8 @@ TEST(MpcorbLineTest, ReadsEachFieldIntoTheRecord) {
   };
   const struct { const char* name; std::string line, expected; } kCases[] = {
       {"a real line: Ceres, 2023-02-25", ceres,
-       record("    1 ", "Ceres", " 2460000.500  10.586340  80.260130  73.470450    2.76718170 0.07881750  17.215690  3.33")},
+       record("    1 ", "Ceres",
+              " 2460000.500  10.586340  80.260130  73.470450    2.76718170 0.07881750  17.215690  3.33")},
       {"five digits", MpcorbLine(Numbered(99999, "Eros")), record("99999 ", "Eros", tail)},
       {"A0000: 100000", MpcorbLine(Numbered(100000, "Eros")), record("100000 ", "Eros", tail)},
       {"z9999: 619999", MpcorbLine(Numbered(619999, "Eros")), record("619999 ", "Eros", tail)},
@@ -131,7 +132,8 @@ TEST(MpcorbLineTest, ReadsEachFieldIntoTheRecord) {
        with(Numbered(433, "Eros"), [](Orbit& o) { o.h = "-1.25"; o.m = 359.99999; o.perihelion = 0.00001;
                                                   o.node = 123.45678; o.i = 179.99999; o.e = 0.9999999;
                                                   o.a = 999.9999999; }),
-       record("  433 ", "Eros", " 2460800.500 179.999990 123.456780   0.000010  999.99999990 0.99999990 359.999990 -1.25")},
+       record("  433 ", "Eros",
+              " 2460800.500 179.999990 123.456780   0.000010  999.99999990 0.99999990 359.999990 -1.25")},
   };
   for (const auto& c : kCases) {
     std::string got;
@@ -179,6 +181,8 @@ TEST(MpcorbSourceTest, TellsTheFormatAndTheEntries) {
           {"an odd line is passed over", ceres + "not an orbit line\n" + pallas, SourceFormat::kMpcorb, 2, "1 2"},
           {"an orbit line cut before a is passed over", ceres + pallas.substr(0, 102) + "\n" + yr4,
            SourceFormat::kMpcorb, 2, "1 -"},
+          {"a NUL byte before column 103 ends an orbit line", ceres + pallas.substr(0, 50) + '\0' + pallas.substr(51),
+           SourceFormat::kMpcorb, 1, "1"},
           {"a last orbit line without a line break is an entry", ceres + pallas.substr(0, 202), SourceFormat::kMpcorb,
            2, "1 2"},
           {"nine dashes end no header: ASTORB", "free text\n" + std::string(9, '-') + "\n" + pallas,
@@ -210,7 +214,8 @@ TEST(MpcorbSourceTest, TellsTheFormatAndTheEntries) {
     const std::string records = ReadFile(output);
     for (std::size_t at = 0; at < records.size();) {
       const std::size_t digits = records.find_first_not_of(' ', at);
-      numbers += (at == 0 ? "" : " ") + (digits >= at + 6 ? "-" : records.substr(digits, records.find(' ', digits) - digits));
+      const std::string number = records.substr(digits, records.find(' ', digits) - digits);
+      numbers += (at == 0 ? "" : " ") + (digits >= at + 6 ? "-" : number);
       const std::size_t next = records.find("\r\n", at);
       at = next == std::string::npos ? records.size() : next + 2;
     }
