@@ -281,6 +281,18 @@ TEST(MpcorbSourceTest, TheSameOrbitsAsAstorbAndAsMpcorbGiveTheSameCatalogs) {
                                    << expected.substr(from, 120) << "\n  Got:      " << got.substr(from, 120);
     }
   }
+  // orbivane-cli counts either from its standard input; damage is named at the line of the file it lies in: the
+  // header's 6 lines, 150 orbit lines, the blank one, one more, and the line cut short.
+  const auto count = [&dir](const std::string& source) {
+    const testing::Result r = testing::RunProgram(ORBIVANE_CLI, dir.path(), {"count", "--source", "-"}, dir / source);
+    return std::to_string(r.status) + " " + r.out + r.err;
+  };
+  EXPECT_EQ(count("MPCORB.DAT.gz"), "0 400\n");
+  const std::string compressed = testing::Gzip(mpcorb, 0);
+  WriteFile(dir / "cut.gz", compressed.substr(0, compressed.size() - 8 - 203 * 250));
+  EXPECT_EQ(count("cut.gz"),
+            "1 Cannot read source catalog \"-\": Compressed data damaged at line 159 (the file ends too soon)\n");
+
   // The selection reads either source alike: brightness, H, class and names.
   const auto select = [&dir](const std::string& source) {
     const testing::Result r = testing::RunProgram(ORBIVANE_CLI, dir.path(), {"select", "--source", source,
