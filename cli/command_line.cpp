@@ -27,8 +27,9 @@ const ProgramText& CliProgramText() {
           {"convert",
            "Writes the asteroids that the filter selects (by entry number: the line number of an ASTORB source, "
            "the number of the orbit line of an MPCORB one, e.g. \"1-1000, 1004-5000\") into a Skyloom catalog, at "
-           "most 30000 of them, and records the run in DIR/history. A record is 119 characters, 120 for an asteroid numbered 100000 or more: its number fills "
-           "the blank after the five-column number field and every later field moves one column to the right.",
+           "most 30000 of them, and records the run in DIR/history. A record is 119 characters, 120 for an asteroid "
+           "numbered 100000 or more: its number fills the blank after the five-column number field and every later "
+           "field moves one column to the right.",
            {{.name = "--source", .value = "FILE", .required = true,
              .description = "The ASTORB or MPCORB source (told by its text), plain or gzip-compressed (told by "
                             "its first two bytes); '-' is standard input."},

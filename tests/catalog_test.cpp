@@ -858,7 +858,8 @@ TEST(CliTest, GivesEachCommandItsHelp) {
       {{"count", "-h"}, "count --source FILE"},
       {{"history", "--workdir", "gone", "--help"}, "history [--workdir DIR]"},
       {{"clear-history", "--help", "extra"}, "clear-history [--workdir DIR]"},
-      {{"fetch", "--help"}, std::string("fetch [--url URL] [--output FILE]") + (kWindows ? "" : " [--cacert FILE]")},
+      {{"fetch", "--help"},
+       std::string("fetch [--source NAME] [--url URL] [--output FILE]") + (kWindows ? "" : " [--cacert FILE]")},
   };
   for (const auto& c : kCases) {
     const Result r = RunCli(dir.path(), c.args);
