@@ -5,17 +5,6 @@
 
 namespace orbivane {
 
-namespace {
-
-// Drops the CR before the LF and cuts to 999 characters. `length` is the
-// line's full length; only its first min(length, 1000) characters are at hand.
-std::string_view Finish(const char* text, std::size_t length) {
-  if (length > 0 && length <= kMaxLineLength + 1 && text[length - 1] == '\r') --length;
-  return std::string_view(text, std::min(length, kMaxLineLength));
-}
-
-}  // namespace
-
 bool LineReader::Fill() {
   failed_ = stream_.failed();
   if (eof_ || failed_) return false;
@@ -60,7 +49,7 @@ void LineReader::CountLineBreaks(std::int64_t& count, const std::function<void(s
   } while (Fill());
 }
 
-bool LineReader::Next(std::string_view& line) {
+bool LineReader::NextSlow(std::string_view& line) {
   if (pos_ == end_ && !Fill()) return false;
   const auto* lf = static_cast<const char*>(std::memchr(pos_, '\n', static_cast<std::size_t>(end_ - pos_)));
   if (lf == nullptr) return NextSpanning(line);

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -26,7 +27,18 @@ class LineReader {
 
   // The next line, valid until the next call. False at the end of the file
   // (a last line without LF is still a line) and when reading failed.
-  bool Next(std::string_view& line);
+  bool Next(std::string_view& line) {
+    // Inline for the common line, which ends inside the block: a source has over a million of them.
+    if (pos_ != end_) {
+      const auto* lf = static_cast<const char*>(std::memchr(pos_, '\n', static_cast<std::size_t>(end_ - pos_)));
+      if (lf != nullptr) {
+        line = Finish(pos_, static_cast<std::size_t>(lf - pos_));
+        pos_ = lf + 1;
+        return true;
+      }
+    }
+    return NextSlow(line);
+  }
   // The text from the next line on, at least `size` bytes of it (at most a
   // block's) unless the text ends or reading fails first; Next still gives
   // every line from where it stood.
@@ -47,7 +59,14 @@ class LineReader {
   }
 
  private:
+  // Drops the CR before the LF and cuts to 999 characters. `length` is the
+  // line's full length; only its first min(length, 1000) characters are at hand.
+  static std::string_view Finish(const char* text, std::size_t length) {
+    if (length > 0 && length <= kMaxLineLength + 1 && text[length - 1] == '\r') --length;
+    return std::string_view(text, length < kMaxLineLength ? length : kMaxLineLength);
+  }
   bool Fill();
+  bool NextSlow(std::string_view& line);
   bool NextSpanning(std::string_view& line);
 
   SourceStream stream_;

@@ -10,19 +10,15 @@ namespace orbivane {
 namespace {
 
 // Columns (from 0) and widths of the fields.
-constexpr std::size_t kEpochOffset = 20;
 constexpr int kHOffset = 8, kHLength = 5;
 constexpr int kGOffset = 14, kGLength = 5;
 constexpr int kMOffset = 26, kPerihelionOffset = 37, kNodeOffset = 48, kInclinationOffset = 59;
+constexpr std::size_t kEpochOffset = 20;
 constexpr int kAngleLength = 9;
-constexpr int kEOffset = 70, kELength = 9;
+constexpr int kEOffset = 70, kELength = 9;  // as in IsMpcorbLine
 constexpr int kAOffset = 92, kALength = 11;
 constexpr std::size_t kDesignationOffset = 166, kDesignationLength = 28;
-constexpr std::size_t kShortestLine = 103;
 constexpr std::size_t kNameColumns = 18;
-
-// A NUL byte ends a line, as it ends an ASTORB line.
-std::string_view UpToNul(std::string_view line) { return line.substr(0, line.find('\0')); }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -31,13 +27,6 @@ int Base62(char c) {
   if (IsDigit(c)) return c - '0';
   if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
   if (c >= 'a' && c <= 'z') return c - 'a' + 36;
-  return -1;
-}
-
-// 1-9, then A=10 ... V=31.
-int MonthOrDay(char c) {
-  if (c >= '1' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'V') return c - 'A' + 10;
   return -1;
 }
 
@@ -80,34 +69,10 @@ long long UnpackNumber(std::string_view packed) {
   return lead < 0 ? -1 : lead * 10000LL + tail;
 }
 
-bool UnpackEpoch(std::string_view packed, int& year, int& month, int& day) {
-  if (packed.size() != 5 || packed[0] < 'I' || packed[0] > 'K' || !IsDigit(packed[1]) || !IsDigit(packed[2])) {
-    return false;
-  }
-  const int m = MonthOrDay(packed[3]);
-  const int d = MonthOrDay(packed[4]);
-  if (m < 1 || m > 12 || d < 1) return false;
-  year = (packed[0] - 'I' + 18) * 100 + (packed[1] - '0') * 10 + (packed[2] - '0');
-  month = m;
-  day = d;
-  return true;
-}
-
-bool IsMpcorbLine(std::string_view line) {
-  line = UpToNul(line);
-  if (line.size() < kShortestLine || line[0] == ' ' || line[7] != ' ') return false;
-  int year, month, day;
-  if (!UnpackEpoch(line.substr(kEpochOffset, 5), year, month, day)) return false;
-  // Each angle is written with five decimals, e with seven.
-  for (const int offset : {kMOffset, kPerihelionOffset, kNodeOffset, kInclinationOffset}) {
-    if (line[static_cast<std::size_t>(offset + 3)] != '.') return false;
-  }
-  return line[static_cast<std::size_t>(kEOffset + 1)] == '.';
-}
-
 std::size_t MpcorbNameOf(std::string_view line, char (&name)[19]) {
   std::string_view text = line.size() > kDesignationOffset ? line.substr(kDesignationOffset, kDesignationLength)
                                                            : std::string_view();
+  text = text.substr(0, text.find('\0'));  // a NUL byte ends the designation
   const auto skipBlanks = [&text] {
     const std::size_t first = text.find_first_not_of(' ');
     text.remove_prefix(first == std::string_view::npos ? text.size() : first);
@@ -133,7 +98,6 @@ std::size_t MpcorbNameOf(std::string_view line, char (&name)[19]) {
 }
 
 AstorbOrbit ReadMpcorbOrbit(std::string_view line) {
-  line = UpToNul(line);
   AstorbOrbit orbit;
   orbit.number = static_cast<int>(NumberOf(line));
   ReadEpoch(line, orbit.epochYear, orbit.epochMonth, orbit.epochDay);
@@ -150,7 +114,6 @@ AstorbOrbit ReadMpcorbOrbit(std::string_view line) {
 }
 
 void AppendMpcorbRecord(std::string_view line, std::string& out) {
-  line = UpToNul(line);
   char name[19];
   RecordFields fields;
   fields.number = NumberOf(line);

@@ -10,14 +10,6 @@ void SourceLines::Decide() {
   format_ = FormatOf(reader_.Ahead(kFormatHeadBytes).substr(0, kFormatHeadBytes));
 }
 
-bool SourceLines::NextOrbitLine(std::string_view& line) {
-  while (reader_.Next(line)) {
-    ++lines_;
-    if (IsMpcorbLine(line)) return true;
-  }
-  return false;
-}
-
 void AppendCatalogRecord(SourceFormat format, std::string_view line, std::string& out) {
   if (format == SourceFormat::kMpcorb) {
     AppendMpcorbRecord(line, out);

@@ -10,6 +10,7 @@
 
 #include "astorb_record.h"
 #include "line_reader.h"
+#include "mpcorb_line.h"
 #include "source_format.h"
 
 namespace orbivane {
@@ -46,7 +47,13 @@ class SourceLines {
 
  private:
   void Decide();
-  bool NextOrbitLine(std::string_view& line);
+  bool NextOrbitLine(std::string_view& line) {
+    while (reader_.Next(line)) {
+      ++lines_;
+      if (IsMpcorbLine(line)) return true;
+    }
+    return false;
+  }
 
   LineReader reader_;
   SourceFormat format_ = SourceFormat::kAstorb;

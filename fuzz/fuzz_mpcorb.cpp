@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   orbivane::AppendMpcorbRecord(line, record);
   orbivane::ReadMpcorbOrbit(line);
 
-  const std::string cLine(line.substr(0, line.find('\0')));
+  // A NUL byte ends a field's number as any other character does: the C library stops there too.
+  const std::string cLine(line);
   const auto field = [&cLine](std::size_t at, std::size_t n) { return cLine.substr(std::min(at, cLine.size()), n); };
   int year = 0, month = 0, day = 0;
   const bool epoch = orbivane::UnpackEpoch(field(20, 5), year, month, day);

@@ -127,7 +127,9 @@ TEST(MpcorbLineTest, ReadsEachFieldIntoTheRecord) {
        record("      ", "Eros", tail)},
       {"a number that is not packed is none", "0043!" + eros.substr(5), record("      ", "Eros", tail)},
       {"a line cut before the designation: no name", eros.substr(0, 150), record("  433 ", "", tail)},
-      {"a NUL byte ends the line", eros.substr(0, 177) + '\0' + eros.substr(178), record("  433 ", "Er", tail)},
+      {"a NUL byte ends the designation", eros.substr(0, 177) + '\0' + eros.substr(178), record("  433 ", "Er", tail)},
+      {"a NUL byte ends a number", eros.substr(0, 31) + '\0' + eros.substr(32),
+       record("  433 ", "Eros", tail.substr(0, tail.size() - 17) + " 188.700000  9.50")},
       {"every field at its whole width",
        with(Numbered(433, "Eros"), [](Orbit& o) { o.h = "-1.25"; o.m = 359.99999; o.perihelion = 0.00001;
                                                   o.node = 123.45678; o.i = 179.99999; o.e = 0.9999999;
@@ -181,8 +183,6 @@ TEST(MpcorbSourceTest, TellsTheFormatAndTheEntries) {
           {"an odd line is passed over", ceres + "not an orbit line\n" + pallas, SourceFormat::kMpcorb, 2, "1 2"},
           {"an orbit line cut before a is passed over", ceres + pallas.substr(0, 102) + "\n" + yr4,
            SourceFormat::kMpcorb, 2, "1 -"},
-          {"a NUL byte before column 103 ends an orbit line", ceres + pallas.substr(0, 50) + '\0' + pallas.substr(51),
-           SourceFormat::kMpcorb, 1, "1"},
           {"a last orbit line without a line break is an entry", ceres + pallas.substr(0, 202), SourceFormat::kMpcorb,
            2, "1 2"},
           {"nine dashes end no header: ASTORB", "free text\n" + std::string(9, '-') + "\n" + pallas,
