@@ -1,7 +1,7 @@
 #include "astorb_record.h"
 
-#include "julian_date.h"
 #include "number_text.h"
+#include "record_fields.h"
 
 namespace orbivane {
 
@@ -34,7 +34,6 @@ const AstorbColumns kCurrentColumns = {
 namespace {
 
 constexpr int kNameColumns = 18;
-constexpr int kNameWidth = 26;
 constexpr std::size_t kCurrentLineLength = 267;  // the older lines have 266
 
 // Columns past the end of the line read as blanks.
@@ -116,29 +115,21 @@ void AppendCatalogRecord(std::string_view line, std::string& out) {
   // The line is a C string to the conversions: a NUL byte ends it.
   if (const std::size_t nul = line.find('\0'); nul != std::string_view::npos) line = line.substr(0, nul);
   const AstorbColumns& c = ColumnsOf(line);
-
-  const int number = Integer(line, c.numberOffset, c.numberLength);
-  if (number > 0) {
-    AppendInt(out, number, 5);
-    out += ' ';
-  } else {
-    out.append(6, ' ');
-  }
-
   const std::string name = NameOf(line, c);
-  out += name;
-  out.append(kNameWidth - name.size(), ' ');
-
-  const DateTimeParts epoch = CalendarDateTime(Integer(line, c.yearOffset, 4), Integer(line, c.monthOffset, 2),
-                                               Integer(line, c.dayOffset, 2), 0, 0, 0);
-  AppendFixed(out, JulianDate(epoch), 12, 3);
-  AppendFixed(out, Real(line, c.inclinationOffset, c.inclinationLength), 11, 6);
-  AppendFixed(out, Real(line, c.nodeOffset, c.nodeLength), 11, 6);
-  AppendFixed(out, Real(line, c.perihelionOffset, c.perihelionLength), 11, 6);
-  AppendFixed(out, Real(line, c.semimajorAxisOffset, c.semimajorAxisLength), 14, 8);
-  AppendFixed(out, Real(line, c.eccentricityOffset, c.eccentricityLength), 11, 8);
-  AppendFixed(out, Real(line, c.meanAnomalyOffset, c.meanAnomalyLength), 11, 6);
-  AppendFixed(out, Real(line, c.magnitudeOffset, c.magnitudeLength), 6, 2);
+  RecordFields fields;
+  fields.number = Integer(line, c.numberOffset, c.numberLength);
+  fields.name = name;
+  fields.epochYear = Integer(line, c.yearOffset, 4);
+  fields.epochMonth = Integer(line, c.monthOffset, 2);
+  fields.epochDay = Integer(line, c.dayOffset, 2);
+  fields.inclination = Real(line, c.inclinationOffset, c.inclinationLength);
+  fields.node = Real(line, c.nodeOffset, c.nodeLength);
+  fields.perihelion = Real(line, c.perihelionOffset, c.perihelionLength);
+  fields.semimajorAxis = Real(line, c.semimajorAxisOffset, c.semimajorAxisLength);
+  fields.eccentricity = Real(line, c.eccentricityOffset, c.eccentricityLength);
+  fields.meanAnomaly = Real(line, c.meanAnomalyOffset, c.meanAnomalyLength);
+  fields.magnitude = Real(line, c.magnitudeOffset, c.magnitudeLength);
+  AppendRecord(fields, out);
 }
 
 }  // namespace orbivane

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "source_count.h"
+#include "entry_count.h"
 
 namespace orbivane {
 
@@ -72,7 +72,7 @@ Status CCatalog::CountSourceRecords() {
   }
   std::int64_t count = 0;
   m_nTotal = 0;
-  Status status = CountLineBreaks(m_strSourcePath, count, [this](std::int64_t n) { SetTotal(n); });
+  Status status = CountEntries(m_strSourcePath, count, [this](std::int64_t n) { SetTotal(n); });
   SetTotal(count);
   return status;
 }

@@ -57,7 +57,8 @@ class CCatalog {
   // Deletes the history file and empties the list; a failure shows its message.
   void OnClearHistory();
 
-  // Counts the lines of m_strSourcePath into m_nTotal and the Total text.
+  // Counts the entries of m_strSourcePath (the lines of an ASTORB source, the
+  // orbit lines of an MPCORB one) into m_nTotal and the Total text.
   // An unreadable file counts 0 and reports why; a damaged compressed file
   // counts the lines up to the damage and reports where it lies.
   Status CountSourceRecords();

@@ -8,12 +8,12 @@
 #include "catalog.h"
 #include "catalog_writer.h"
 #include "file_message.h"
-#include "line_reader.h"
 #include "named_stream.h"
 #include "output_clash.h"
 #include "os_file.h"
 #include "progress_ticker.h"
 #include "selection_cursor.h"
+#include "source_lines.h"
 
 namespace orbivane {
 
@@ -36,13 +36,14 @@ StartOutcome CCatalog::ConvertCatalog() {
   CatalogWriter output;
   if (Status opened = output.Open(m_strOutputPath); !opened) return refuse(opened.message());
 
-  LineReader reader(source);
+  SourceLines reader(source);
   SelectionCursor selection(m_filter);
   StartOutcome outcome{StartResult::kConverted};
   std::string record;
   std::string_view line;
-  // Line n of the source is asteroid entry n; lines past the highest number
-  // are never read, and a source that ends early ends the run.
+  // Entry n of the source (line n of an ASTORB source, its n-th orbit line of
+  // an MPCORB one) is asteroid entry n; entries past the highest number are
+  // never read, and a source that ends early ends the run.
   std::int64_t n = 1;
   for (; n <= highest && reader.Next(line); ++n) {
     progress.Line(n);
@@ -50,7 +51,7 @@ StartOutcome CCatalog::ConvertCatalog() {
     if (outcome.records != 0) output.Write("\r\n");
     ++outcome.records;
     record.clear();
-    AppendCatalogRecord(line, record);
+    AppendCatalogRecord(reader.format(), line, record);
     output.Write(record);
     if (output.failed()) break;
     if (outcome.records == kMaxRecords) {
@@ -59,7 +60,7 @@ StartOutcome CCatalog::ConvertCatalog() {
       break;
     }
   }
-  if (reader.failed()) return refuse(reader.FailureMessage(m_strSourcePath, n));
+  if (reader.failed()) return refuse(reader.FailureMessage(m_strSourcePath));
   if (Status committed = output.Commit(); !committed) return refuse(committed.message());
 
   const LocalTime now = m_services.CurrentTime();

@@ -5,22 +5,13 @@
 
 namespace orbivane {
 
-namespace {
-
-// Drops the CR before the LF and cuts to 999 characters. `length` is the
-// line's full length; only its first min(length, 1000) characters are at hand.
-std::string_view Finish(const char* text, std::size_t length) {
-  if (length > 0 && length <= kMaxLineLength + 1 && text[length - 1] == '\r') --length;
-  return std::string_view(text, std::min(length, kMaxLineLength));
-}
-
-}  // namespace
-
 bool LineReader::Fill() {
-  if (eof_ || stream_.failed()) return false;
+  failed_ = stream_.failed();
+  if (eof_ || failed_) return false;
   const std::ptrdiff_t n = stream_.Read(buffer_.bytes, ReadBlock::kSize);
   if (n <= 0) {
     eof_ = n == 0;
+    failed_ = n < 0;
     return false;
   }
   pos_ = buffer_.bytes;
@@ -28,7 +19,37 @@ bool LineReader::Fill() {
   return true;
 }
 
-bool LineReader::Next(std::string_view& line) {
+std::string_view LineReader::Ahead(std::size_t size) {
+  size = std::min(size, ReadBlock::kSize);
+  while (static_cast<std::size_t>(end_ - pos_) < size && !eof_ && !stream_.failed()) {
+    const std::size_t kept = static_cast<std::size_t>(end_ - pos_);
+    std::memmove(buffer_.bytes, pos_, kept);
+    pos_ = buffer_.bytes;
+    end_ = buffer_.bytes + kept;
+    const std::ptrdiff_t n = stream_.Read(buffer_.bytes + kept, ReadBlock::kSize - kept);
+    if (n <= 0) {
+      eof_ = n == 0;
+      break;
+    }
+    end_ += n;
+  }
+  return std::string_view(pos_, static_cast<std::size_t>(end_ - pos_));
+}
+
+void LineReader::CountLineBreaks(std::int64_t& count, const std::function<void(std::int64_t)>& onProgress) {
+  do {
+    if (pos_ == end_) continue;
+    for (const char* p = pos_; (p = static_cast<const char*>(
+                                    std::memchr(p, '\n', static_cast<std::size_t>(end_ - p)))) != nullptr;
+         ++p) {
+      ++count;
+    }
+    pos_ = end_;
+    if (onProgress) onProgress(count);
+  } while (Fill());
+}
+
+bool LineReader::NextSlow(std::string_view& line) {
   if (pos_ == end_ && !Fill()) return false;
   const auto* lf = static_cast<const char*>(std::memchr(pos_, '\n', static_cast<std::size_t>(end_ - pos_)));
   if (lf == nullptr) return NextSpanning(line);
@@ -51,7 +72,7 @@ bool LineReader::NextSpanning(std::string_view& line) {
       break;
     }
     if (!Fill()) {
-      if (stream_.failed()) return false;
+      if (failed_) return false;
       if (length == 0) return false;
       // The last line has no LF; a CR at its very end stays part of it.
       line = std::string_view(spill_, std::min(length, kMaxLineLength));

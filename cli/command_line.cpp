@@ -25,13 +25,14 @@ const ProgramText& CliProgramText() {
       "",
       {
           {"convert",
-           "Writes the asteroids that the filter selects (by line number of the ASTORB source, e.g. "
-           "\"1-1000, 1004-5000\") into a Skyloom catalog, at most 30000 of them, and records the run in "
-           "DIR/history. A record is 119 characters, 120 for an asteroid numbered 100000 or more: its number fills "
-           "the blank after the five-column number field and every later field moves one column to the right.",
+           "Writes the asteroids that the filter selects (by entry number: the line number of an ASTORB source, "
+           "the number of the orbit line of an MPCORB one, e.g. \"1-1000, 1004-5000\") into a Skyloom catalog, at "
+           "most 30000 of them, and records the run in DIR/history. A record is 119 characters, 120 for an asteroid "
+           "numbered 100000 or more: its number fills the blank after the five-column number field and every later "
+           "field moves one column to the right.",
            {{.name = "--source", .value = "FILE", .required = true,
-             .description = "The ASTORB source, plain or gzip-compressed (told by its first two bytes); '-' is "
-                            "standard input."},
+             .description = "The ASTORB or MPCORB source (told by its text), plain or gzip-compressed (told by "
+                            "its first two bytes); '-' is standard input."},
             {.name = "--output", .value = "FILE", .required = true,
              .description = "The catalog to write; one already there is replaced only by a complete new one. '-' "
                             "writes the records to standard output (the summary then goes to standard error)."},
@@ -46,7 +47,7 @@ const ProgramText& CliProgramText() {
            "first among equals, written in line order as convert writes them. Prints how many passed and how many "
            "were kept.",
            {{.name = "--source", .value = "FILE", .required = true, .nonEmpty = true,
-             .description = "The ASTORB source, plain or gzip-compressed; '-' is standard input."},
+             .description = "The ASTORB or MPCORB source, plain or gzip-compressed; '-' is standard input."},
             {.name = "--output", .value = "FILE", .required = true, .nonEmpty = true,
              .description = "The catalog to write; one already there is replaced only by a complete new one. '-' "
                             "writes the records to standard output (the summary then goes to standard error)."},
@@ -88,24 +89,29 @@ const ProgramText& CliProgramText() {
                             "--brighter-than); the summary then goes to standard error."},
             kWorkdir}},
           {"count",
-           "Prints the number of lines of the source that end with a line break.",
+           "Prints the Total of the source: the number of its lines that end with a line break, or of an MPCORB "
+           "source its orbit lines.",
            {{.name = "--source", .value = "FILE", .required = true, .nonEmpty = true,
-             .description = "The ASTORB source, plain or gzip-compressed; '-' is standard input."}}},
+             .description = "The ASTORB or MPCORB source, plain or gzip-compressed; '-' is standard input."}}},
           {"history",
            "Prints the recorded runs, newest first: date and time, catalog file, filter and number of asteroids, "
            "separated by tabs.",
            {kWorkdir}},
           {"clear-history", "Deletes DIR/history.", {kWorkdir}},
           {"fetch",
-           "Downloads the newest astorb.dat.gz into FILE by way of FILE.part: resumes a cut download, asks only for "
-           "a file newer than FILE, and replaces FILE only with a whole gzip file whose first line is an ASTORB "
-           "line. Ctrl+C keeps FILE.part for the next download to resume.",
-           {{.name = "--url", .value = "URL", .nonEmpty = true,
+           "Downloads the newest astorb.dat.gz (or MPCORB.DAT.gz) into FILE by way of FILE.part: resumes a cut "
+           "download, asks only for a file newer than FILE, and replaces FILE only with a whole gzip file whose "
+           "first line is an ASTORB line or whose text is MPCORB's. Ctrl+C keeps FILE.part for the next download "
+           "to resume.",
+           {{.name = "--source", .value = "NAME", .nonEmpty = true,
+             .description = "Which catalog: astorb (Lowell Observatory's, the default) or mpcorb (the Minor Planet "
+                            "Center's MPCORB.DAT.gz, by default from " ORBIVANE_MPCORB_DOWNLOAD_URL ")."},
+            {.name = "--url", .value = "URL", .nonEmpty = true,
              .description = "The address to download, http:// or https://; by default " ORBIVANE_ASTORB_DOWNLOAD_URL
-                            "."},
+                            " (with --source mpcorb, MPCORB's)."},
             {.name = "--output", .value = "FILE", .nonEmpty = true, .fileOnly = true,
              .description = "The file to write (a file: a download is resumed and swapped in, so not '-'); "
-                            "astorb.dat.gz by default."},
+                            "astorb.dat.gz by default (with --source mpcorb, MPCORB.DAT.gz)."},
 #ifndef _WIN32
             {.name = "--cacert", .value = "FILE", .nonEmpty = true,
              .description = "Trusts the certificates of a PEM file instead of the system's (for a test server of "

@@ -216,9 +216,17 @@ class FetchProgress final : public DownloadObserver {
 };
 
 int Fetch(const CommandLine& line) {
+  const std::string source = line.Option("--source").value_or("astorb");
+  if (source != "astorb" && source != "mpcorb") {
+    Complain("unknown source '" + source + "': astorb or mpcorb");
+    std::fputs("Try 'orbivane-cli --help' for more information.\n", stderr);
+    return kExitUsage;
+  }
+  const bool mpcorb = source == "mpcorb";
   DownloadOptions options;
-  options.url = line.Option("--url").value_or(kAstorbDownloadUrl);
-  options.target = line.Option("--output").value_or("astorb.dat.gz");
+  options.url = line.Option("--url").value_or(mpcorb ? kMpcorbDownloadUrl : kAstorbDownloadUrl);
+  options.target = line.Option("--output").value_or(mpcorb ? "MPCORB.DAT.gz" : "astorb.dat.gz");
+  if (mpcorb) options.fileKind = "MPCORB file";
   options.caFile = line.Option("--cacert").value_or("");
   // For tests that stall on purpose.
   if (const char* stall = std::getenv("ORBIVANE_STALL_SECONDS")) options.stallSeconds = std::atoi(stall);

@@ -257,12 +257,12 @@ DownloadResult Transfer::Replace() {
   // Only the file this download holds, never another found under its name.
   if (!part_.StillOurs()) {
     part_.Keep();
-    return Failed(FileMessage("replace", "ASTORB file", options_.target,
+    return Failed(FileMessage("replace", options_.fileKind.c_str(), options_.target,
                               "its part file \"" + part_.path() + "\" was replaced by another program"),
                   true);
   }
   if ((err = MoveIntoPlace(replaced_, part_.path())) != 0) {
-    return Failed(FileMessage("replace", "ASTORB file", options_.target, err), false);
+    return Failed(FileMessage("replace", options_.fileKind.c_str(), options_.target, err), false);
   }
   part_.file().Close();
   DownloadResult result;
@@ -279,13 +279,13 @@ DownloadResult Transfer::Replace() {
 // Refused before any request, so that nothing is fetched for a target that cannot take it.
 std::string RefusedTarget(const DownloadOptions& options, ReplacedFile& replaced) {
   if (const int err = LookAtReplacedFile(options.target, replaced); err != 0) {
-    return FileMessage("replace", "ASTORB file", options.target, err);
+    return FileMessage("replace", options.fileKind.c_str(), options.target, err);
   }
   if (replaced.info.exists && !replaced.info.regular) {
     const std::string what = KindText(replaced.info.kind);
-    return FileMessage("replace", "ASTORB file", options.target, "it is " + what + ", not a file");
+    return FileMessage("replace", options.fileKind.c_str(), options.target, "it is " + what + ", not a file");
   }
-  if (replaced.info.writeProtected) return FileMessage("replace", "ASTORB file", options.target, EACCES);
+  if (replaced.info.writeProtected) return FileMessage("replace", options.fileKind.c_str(), options.target, EACCES);
   return {};
 }
 

@@ -1,8 +1,10 @@
-// Getting the newest astorb.dat.gz: one downloader for the window and the CLI.
+// Getting the newest astorb.dat.gz (or MPCORB.DAT.gz): one downloader for the
+// window and the CLI.
 //
 // The body goes to TARGET.part beside the target and is checked while it
 // arrives: a complete gzip stream (every member's CRC and length), at least
-// one line, the first line an ASTORB line, at most kMaxDownloadBytes. Only a
+// one line, the first line an ASTORB line or the text MPCORB (gzip_check.h),
+// at most kMaxDownloadBytes. Only a
 // body that passed is flushed and renamed over the target in one step, and
 // the target then gets the server's Last-Modified as its modification time;
 // until then the previous target is untouched, whatever fails.
@@ -47,6 +49,7 @@ struct DownloadOptions {
   std::string url;      // kAstorbDownloadUrl by default
   std::string target;   // the file to replace, e.g. "astorb.dat.gz"
   std::string caFile;   // see HttpRequest::caFile
+  std::string fileKind = "ASTORB file";  // how the messages name the target: "Cannot replace ASTORB file ..."
   int stallSeconds = kStallSeconds;  // no data for this long ends the download
 };
 
@@ -65,7 +68,7 @@ struct DownloadResult {
   //   Cannot download "https://...": 404 Not Found
   std::string message;
   std::int64_t bytes = 0;   // of the target (downloaded)
-  std::int64_t lines = 0;   // lines that end with a line break (downloaded): the Total
+  std::int64_t lines = 0;   // the Total (downloaded): lines that end with a line break, MPCORB's orbit lines
   std::string date;         // the server's Last-Modified as YYYY-MM-DD; empty when unknown
   bool partKept = false;    // TARGET.part is left for the next download to resume
 };

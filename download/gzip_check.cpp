@@ -4,13 +4,15 @@
 
 #include "astorb_record.h"
 #include "gzip_members.h"
+#include "mpcorb_line.h"
+#include "source_format.h"
 
 namespace orbivane {
 
 namespace {
 
 constexpr std::size_t kBlockSize = 128 * 1024;
-constexpr std::size_t kLongestLine = 1000;  // longer than any ASTORB line
+constexpr std::size_t kLongestLine = 1000;  // longer than any line the source reader gives
 
 }  // namespace
 
@@ -23,7 +25,12 @@ void GzipCheck::Reset() {
   started_ = false;
   firstLine_.clear();
   firstLineDone_ = false;
+  head_.clear();
+  formatJudged_ = false;
+  mpcorb_ = false;
+  partial_.clear();
   lines_ = 0;
+  orbitLines_ = 0;
   problem_.clear();
 }
 
@@ -71,19 +78,45 @@ bool GzipCheck::Judge() {
 }
 
 void GzipCheck::Take(const char* text, std::size_t size) {
+  if (!formatJudged_) head_.append(text, std::min(size, kFormatHeadBytes - head_.size()));
   const char* p = text;
   const char* end = text + size;
+  const char* start = text;  // of the line p is in
   while ((p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))) != nullptr) {
     if (!firstLineDone_) {
       firstLine_.append(text, std::min(static_cast<std::size_t>(p - text), kLongestLine - firstLine_.size()));
       firstLineDone_ = true;
       if (!firstLine_.empty() && firstLine_.back() == '\r') firstLine_.pop_back();
-      if (!IsAstorbLine(firstLine_)) Fail("its first line is not an ASTORB line");
+      // An ASTORB line or an orbit line tells the format at once, as it does to the source reader.
+      formatJudged_ = IsAstorbLine(firstLine_) || IsMpcorbLine(firstLine_);
+      mpcorb_ = formatJudged_ && !IsAstorbLine(firstLine_);
+    }
+    if (partial_.empty()) {
+      CountOrbitLine(std::string_view(start, static_cast<std::size_t>(p - start)));
+    } else {
+      partial_.append(start, std::min(static_cast<std::size_t>(p - start), kLongestLine - partial_.size()));
+      CountOrbitLine(partial_);
+      partial_.clear();
     }
     ++lines_;
-    ++p;
+    start = ++p;
   }
+  partial_.append(start, std::min(static_cast<std::size_t>(end - start), kLongestLine - partial_.size()));
   if (!firstLineDone_) firstLine_.append(text, std::min(size, kLongestLine - firstLine_.size()));
+  if (!formatJudged_ && firstLineDone_ && head_.size() == kFormatHeadBytes) JudgeFormat();
+}
+
+// Every line is looked at, since a header tells the format only once the text's start is in.
+void GzipCheck::CountOrbitLine(std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  if (IsMpcorbLine(line.substr(0, kLongestLine - 1))) ++orbitLines_;
+}
+
+// A first line that is neither an ASTORB nor an orbit line: MPCORB only when the text's start is a header.
+void GzipCheck::JudgeFormat() {
+  formatJudged_ = true;
+  mpcorb_ = FormatOf(head_) == SourceFormat::kMpcorb;
+  if (!mpcorb_) Fail("its first line is not an ASTORB line");
 }
 
 bool GzipCheck::Finish() {
@@ -101,6 +134,11 @@ bool GzipCheck::Finish() {
     if (!problem_.empty()) return false;
   }
   if (!Judge()) return false;
+  if (!formatJudged_ && firstLineDone_) JudgeFormat();
+  if (!problem_.empty()) return false;
+  // A last orbit line without a line break is one too, as the source reader counts it.
+  if (!partial_.empty()) CountOrbitLine(partial_);
+  partial_.clear();
   if (lines_ == 0) return Fail("it holds no line");
   return true;
 }

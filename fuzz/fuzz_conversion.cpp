@@ -12,6 +12,8 @@
 
 #include "astorb_record.h"
 #include "catalog.h"
+#include "mpcorb_line.h"
+#include "source_lines.h"
 #include "test_files.h"
 
 using Ranges = std::vector<std::pair<long long, long long>>;
@@ -68,16 +70,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     assert(services.rows.size() == 1 && services.rows[0][3] == std::to_string(outcome.records));
     return 0;
   }
+  // An MPCORB source's entries are its orbit lines, an ASTORB source's every line.
+  const orbivane::SourceFormat format = orbivane::FormatOf(source.substr(0, orbivane::kFormatHeadBytes));
   std::istringstream lines(source);
   std::string expected;
   std::string line;
   int records = 0;
-  for (long long n = 1; std::getline(lines, line); ++n) {
+  for (long long n = 1; std::getline(lines, line);) {
     if (!line.empty() && line.back() == '\r' && !lines.eof()) line.pop_back();
-    const auto holds = [n](const auto& range) { return range.first <= n && n <= range.second; };
-    if (std::none_of(ranges.begin(), ranges.end(), holds)) continue;
+    if (format == orbivane::SourceFormat::kMpcorb && !orbivane::IsMpcorbLine(line.substr(0, 999))) continue;
+    const auto holds = [](long long n) {
+      return [n](const auto& range) { return range.first <= n && n <= range.second; };
+    };
+    if (std::none_of(ranges.begin(), ranges.end(), holds(n++))) continue;
     if (records++ > 0) expected += "\r\n";
-    orbivane::AppendCatalogRecord(line.substr(0, 999), expected);
+    orbivane::AppendCatalogRecord(format, line.substr(0, 999), expected);
   }
   assert(outcome.result == orbivane::StartResult::kConverted && outcome.records == records);
   assert(orbivane::testing::ReadFile(dir / "out.slc") == expected);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # bash fuzz/run.sh [seconds, default FUZZ_SECONDS or 60]: builds the fuzz targets with clang and runs the
-# four at once from their seeds in fuzz/corpus, inputs that once found a fault among them. New inputs go
+# five at once from their seeds in fuzz/corpus, inputs that once found a fault among them. New inputs go
 # to build/fuzz/corpus, a crashing one to build/fuzz/artifacts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,4 +22,4 @@ fuzz_one() {
   echo "$1: $(sed -n 's/^stat::number_of_executed_units: *//p' "$build/$1.log") runs in $seconds s"
 }
 export -f fuzz_one
-printf '%s\n' fuzz_conversion fuzz_record fuzz_history fuzz_recipe | xargs -P 4 -I{} bash -c 'fuzz_one {}'
+printf '%s\n' fuzz_conversion fuzz_record fuzz_mpcorb fuzz_history fuzz_recipe | xargs -P 5 -I{} bash -c 'fuzz_one {}'

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "astorb_record.h"
+#include "source_lines.h"
 #include "calendar.h"
 
 namespace orbivane {
@@ -71,9 +71,10 @@ LineJudge::LineJudge(const Criteria& criteria) : criteria_(criteria) {
   if (!criteria.selection_.ranges.empty()) cursor_.emplace(criteria.table_);
 }
 
-bool LineJudge::Judged(std::int64_t n, std::string_view line, LineTally& tally, KeptLine& verdict) {
+bool LineJudge::Judged(std::int64_t n, std::string_view line, LineTally& tally, KeptLine& verdict,
+                       SourceFormat format) {
   const Selection& selection = criteria_.selection_;
-  const AstorbOrbit orbit = ReadAstorbOrbit(line);
+  const AstorbOrbit orbit = ReadOrbit(format, line);
   sky::Elements elements{0,
                          orbit.meanAnomaly,
                          orbit.perihelion,
@@ -106,7 +107,7 @@ bool LineJudge::Judged(std::int64_t n, std::string_view line, LineTally& tally, 
   const bool inRanges = !cursor_ || cursor_->IsSelected(n);
   const bool hPassed = !selection.hAtMost || orbit.h <= *selection.hAtMost;
   const bool classPassed = ClassPasses(selection, verdict.orbitClass, orbit);
-  const bool namePassed = NamePasses(orbit.number, line);
+  const bool namePassed = NamePasses(orbit.number, line, format);
   bool bright = true;
   if (const sky::DayWindow* window = criteria_.window_.get()) {
     bright = false;
@@ -135,7 +136,7 @@ bool LineJudge::Judged(std::int64_t n, std::string_view line, LineTally& tally, 
   return passed;
 }
 
-bool LineJudge::NamePasses(int number, std::string_view line) const {
+bool LineJudge::NamePasses(int number, std::string_view line, SourceFormat format) const {
   const Selection& selection = criteria_.selection_;
   if (selection.names.empty()) return true;
   if (number > 0 && std::find(criteria_.numbers_.begin(), criteria_.numbers_.end(), number) !=
@@ -143,7 +144,7 @@ bool LineJudge::NamePasses(int number, std::string_view line) const {
     return true;
   }
   if (criteria_.names_.empty()) return false;
-  const std::string name = Lowered(NameOf(line, ColumnsOf(line)));
+  const std::string name = Lowered(CatalogNameOf(format, line));
   return std::find(criteria_.names_.begin(), criteria_.names_.end(), name) != criteria_.names_.end();
 }
 

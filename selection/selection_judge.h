@@ -15,6 +15,7 @@
 #include "filter_table.h"
 #include "selection.h"
 #include "selection_cursor.h"
+#include "source_format.h"
 
 namespace orbivane {
 
@@ -46,11 +47,13 @@ class LineJudge {
  public:
   explicit LineJudge(const Criteria& criteria);
 
-  // Judges line n, which comes after every line this judge has judged; true when it passes every criterion.
-  bool Judged(std::int64_t n, std::string_view line, LineTally& tally, KeptLine& verdict);
+  // Judges entry n, a line of a source of the given format, which comes after every line this judge has judged;
+  // true when it passes every criterion.
+  bool Judged(std::int64_t n, std::string_view line, LineTally& tally, KeptLine& verdict,
+              SourceFormat format = SourceFormat::kAstorb);
 
  private:
-  bool NamePasses(int number, std::string_view line) const;
+  bool NamePasses(int number, std::string_view line, SourceFormat format) const;
 
   const Criteria& criteria_;
   std::optional<SelectionCursor> cursor_;  // with a range filter

@@ -19,12 +19,12 @@
 #include "astorb_record.h"
 #include "catalog_writer.h"
 #include "file_message.h"
-#include "line_reader.h"
 #include "named_stream.h"
 #include "output_clash.h"
 #include "recipe.h"
 #include "selection.h"
 #include "selection_judge.h"
+#include "source_lines.h"
 
 namespace orbivane {
 
@@ -97,6 +97,7 @@ class Contest {
 // Consecutive lines of the source and, once judged, what became of them.
 struct Batch {
   std::int64_t first = 0;           // the number of its first line
+  SourceFormat format = SourceFormat::kAstorb;
   std::string text;                 // the lines one after another
   std::vector<std::uint32_t> ends;  // where each line ends in `text`
   bool judged = false;
@@ -114,7 +115,7 @@ void Judge(Batch& batch, LineJudge& judge, const std::atomic<bool>* cancel) {
   for (std::size_t i = 0; i < batch.ends.size(); ++i) {
     // A line judged over a long window takes a while: a cancel is seen within one.
     if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) return;
-    if (judge.Judged(batch.first + static_cast<std::int64_t>(i), batch.Line(i), batch.tally, verdict)) {
+    if (judge.Judged(batch.first + static_cast<std::int64_t>(i), batch.Line(i), batch.tally, verdict, batch.format)) {
       batch.passed.emplace_back(verdict, static_cast<std::uint32_t>(i));
     }
   }
@@ -254,9 +255,9 @@ bool Opened(OsFile& file, const std::string& source, SelectionOutcome& refused) 
   return true;
 }
 
-// Reads the whole source; `contest` gets every line that passes.
+// Reads the whole source; `contest` gets every entry that passes, `format` the source's format.
 SelectionOutcome ReadAndJudge(OsFile& file, const std::string& source, const Criteria& criteria, Contest& contest,
-                              SelectionProgress* progress, const std::atomic<bool>* cancel) {
+                              SelectionProgress* progress, const std::atomic<bool>* cancel, SourceFormat& format) {
   SelectionOutcome outcome;
   LineTally total;
   const auto merge = [&](const Batch& batch) {
@@ -264,7 +265,8 @@ SelectionOutcome ReadAndJudge(OsFile& file, const std::string& source, const Cri
     for (const auto& [verdict, index] : batch.passed) contest.Enter(verdict, batch.Line(index));
     if (progress != nullptr) progress->OnLines(total.counts.lines);
   };
-  LineReader reader(file);
+  SourceLines reader(file);
+  format = reader.format();
   std::int64_t n = 0;
   {
     Pipeline pipeline(criteria, cancel);
@@ -273,6 +275,7 @@ SelectionOutcome ReadAndJudge(OsFile& file, const std::string& source, const Cri
     while (more && !Cancelled(cancel)) {
       Batch& batch = pipeline.NextToFill(merge);
       batch.first = n + 1;
+      batch.format = format;
       while (batch.ends.size() < kBatchLines && (more = reader.Next(line))) {
         batch.text.append(line);
         batch.ends.push_back(static_cast<std::uint32_t>(batch.text.size()));
@@ -288,7 +291,7 @@ SelectionOutcome ReadAndJudge(OsFile& file, const std::string& source, const Cri
   }
   if (reader.failed()) {
     outcome.result = SelectionOutcome::Result::kFailed;
-    outcome.message = reader.FailureMessage(source, n + 1);
+    outcome.message = reader.FailureMessage(source);
     return outcome;
   }
   outcome.counts = total.counts;
@@ -316,7 +319,8 @@ SelectionOutcome PreviewSelection(const std::string& source, const Selection& se
   if (!canonical || !Opened(file, source, refused)) return refused;
   const Criteria criteria(*canonical);
   Contest contest(canonical->maxKept, canonical->brighterThan.has_value(), false);
-  return ReadAndJudge(file, source, criteria, contest, progress, cancel);
+  SourceFormat format;
+  return ReadAndJudge(file, source, criteria, contest, progress, cancel, format);
 }
 
 SelectionOutcome RunSelection(CCatalog& catalog, const Selection& selection, SelectionProgress* progress,
@@ -334,7 +338,9 @@ SelectionOutcome RunSelection(CCatalog& catalog, const Selection& selection, Sel
   }
   const Criteria criteria(*canonical);
   Contest contest(canonical->maxKept, canonical->brighterThan.has_value(), true);
-  SelectionOutcome outcome = ReadAndJudge(file, catalog.m_strSourcePath, criteria, contest, progress, cancel);
+  SourceFormat format;
+  SelectionOutcome outcome =
+      ReadAndJudge(file, catalog.m_strSourcePath, criteria, contest, progress, cancel, format);
   if (outcome.result != SelectionOutcome::Result::kDone) return outcome;  // the writer abandons its file
   std::string record;
   bool first = true;
@@ -342,7 +348,7 @@ SelectionOutcome RunSelection(CCatalog& catalog, const Selection& selection, Sel
     record.clear();
     if (!first) record += "\r\n";
     first = false;
-    AppendCatalogRecord(contest.Text(slot), record);
+    AppendCatalogRecord(format, contest.Text(slot), record);
     output.Write(record);
   }
   if (const Status committed = output.Commit(); !committed) {

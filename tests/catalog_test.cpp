@@ -773,6 +773,7 @@ TEST(CliTest, AnswersEachCommand) {
       {{"history", "extra"}, 2, "", "orbivane-cli: unexpected argument 'extra' for history\n" + more},
       {{"history", "--workdir"}, 2, "", "orbivane-cli: option '--workdir' needs a value\n" + more},
       {{"conv"}, 2, "", "orbivane-cli: unknown command 'conv'\n" + more},
+      {{"fetch", "--source", "MPCORB"}, 2, "", "orbivane-cli: unknown source 'MPCORB': astorb or mpcorb\n" + more},
       {{}, 2, "", "orbivane-cli: no command given\n" + more},
 #ifdef _WIN32
       // WinHTTP trusts the system's certificates only: the option is not offered.
@@ -857,7 +858,8 @@ TEST(CliTest, GivesEachCommandItsHelp) {
       {{"count", "-h"}, "count --source FILE"},
       {{"history", "--workdir", "gone", "--help"}, "history [--workdir DIR]"},
       {{"clear-history", "--help", "extra"}, "clear-history [--workdir DIR]"},
-      {{"fetch", "--help"}, std::string("fetch [--url URL] [--output FILE]") + (kWindows ? "" : " [--cacert FILE]")},
+      {{"fetch", "--help"},
+       std::string("fetch [--source NAME] [--url URL] [--output FILE]") + (kWindows ? "" : " [--cacert FILE]")},
   };
   for (const auto& c : kCases) {
     const Result r = RunCli(dir.path(), c.args);

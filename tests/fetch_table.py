@@ -8,7 +8,7 @@ import urllib.parse
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
-from http_origin import LAST_MODIFIED as LM  # noqa: E402
+from http_origin import LAST_MODIFIED as LM, MPCORB  # noqa: E402
 
 DL = "Downloaded astorb.dat.gz: {size} bytes, {lines} lines"
 NO = 'Cannot download "{url}": '
@@ -96,6 +96,17 @@ CASES = [
          steps=[("{http}/stall/5000/astorb.dat.gz", -signal.SIGINT,
                  'The download of "{url}" was cancelled' + RESUMES, 5000)], target="old", part=5000),
     dict(name="body longer than announced", steps=[("{http}/longer/astorb.dat.gz", 0, DL)], target="new"),
+    # MPCORB: the whole-file check takes its header and subset files; the Total is its orbit lines.
+    dict(name="MPCORB with its header, --source mpcorb into MPCORB.DAT.gz", source="mpcorb",
+         steps=[("{http}/mpcorb/MPCORB.DAT.gz", 0, "Downloaded MPCORB.DAT.gz: {mpcorb} bytes, 3 lines")],
+         target="mpcorb", mtime=LM),
+    dict(name="an MPCORB subset file", steps=[("{http}/mpcorb-subset/NEA.txt.gz", 0, DL.format(
+         size="{mpcorb-subset}", lines="2"))], target="mpcorb-subset"),
+    refused("an MPCORB header followed by no orbit line", "{http}/mpcorb-header-only/MPCORB.DAT.gz",
+            "its first line is not an ASTORB line"),
+    dict(name="MPCORB's target is named so", source="mpcorb", target0="folder", tmtime=LM,
+         steps=[("{http}/mpcorb/MPCORB.DAT.gz", 1,
+                 'Cannot replace MPCORB file "MPCORB.DAT.gz": it is a folder, not a file')], ranges=[]),
     refused("connection refused", "http://127.0.0.1:{closed}/astorb.dat.gz",
             "the connection was refused, or the host cannot be reached"),
     dict(name="not an http address",
@@ -212,7 +223,8 @@ def ended(run, url, code, expected, interrupt_at=None, part=None):
 
 def run_case(case, cli, work, data, lines, ca, urls, log):
     folder = tempfile.mkdtemp(prefix="case-", dir=work)
-    target = os.path.join(folder, "astorb.dat.gz")
+    output = "MPCORB.DAT.gz" if case.get("source") == "mpcorb" else case.get("output", "astorb.dat.gz")
+    target = os.path.join(folder, output)
     written = target
     if case.get("link"):
         os.mkdir(os.path.join(folder, "real"))
@@ -229,13 +241,16 @@ def run_case(case, cli, work, data, lines, ca, urls, log):
             f.write(data if size == "all" else data[:size])
         os.utime(target + ".part", (mtime, mtime))
     open(log, "w").close()
-    fields = dict(urls, size=f"{len(data):,}", lines=f"{lines:,}", bytes=len(data), last=len(data) - 1)
+    fields = dict(urls, size=f"{len(data):,}", lines=f"{lines:,}", bytes=len(data), last=len(data) - 1,
+                  **{name: f"{len(body):,}" for name, body in MPCORB.items()})
     problems = []
     background = None
     for url, code, message, *mode in case["steps"]:
         url = url.format(**fields)
         expected = message.format(url=url, **fields)
-        command = cli + ["fetch", "--url", url, "--output", case.get("output", "astorb.dat.gz")]
+        # With --source mpcorb the output is MPCORB's own name.
+        command = cli + ["fetch", "--url", url] + (
+            ["--source", "mpcorb"] if case.get("source") == "mpcorb" else ["--output", output])
         if case.get("cacert"):
             command += ["--cacert", ca]
         env = dict(os.environ, ORBIVANE_STALL_SECONDS="9" if mode else "1")
@@ -248,7 +263,7 @@ def run_case(case, cli, work, data, lines, ca, urls, log):
         problems += ended(run, url, code, expected, mode[0] if mode else None, written + ".part")
     if background:
         problems += ended(*background)
-    bytes_of = {"new": data, "old": OLD, None: None}
+    bytes_of = {"new": data, "old": OLD, None: None, **MPCORB}
     have = open(written, "rb").read() if os.path.isfile(written) else None
     if "target" in case and have != bytes_of[case["target"]]:
         problems.append(f"target: expected {case['target']}, got {len(have) if have else 'none'} bytes")
@@ -266,7 +281,7 @@ def run_case(case, cli, work, data, lines, ca, urls, log):
     want = case.get("part")
     if have != (None if want is None else data[:want]) or (case.get("link") and os.path.exists(target + ".part")):
         problems.append(f"part: expected {want}, got {None if have is None else len(have)} bytes")
-    requests = [line for line in open(log) if "/astorb.dat.gz" in line]
+    requests = [line for line in open(log) if "/astorb.dat.gz" in line or "/MPCORB.DAT.gz" in line]
     for key, field, form in (("ranges", " range=", lambda r: r.format(size=len(data))),
                              ("ims", " ims=", lambda t: email.utils.formatdate(t, usegmt=True))):
         if key in case:

@@ -6,6 +6,13 @@ misbehaves (see Handler.do_GET); every request is logged as one line to
 import argparse, email.utils, gzip, http.server, os, ssl, sys, threading, time, urllib.parse
 
 LAST_MODIFIED = 1796551200  # Sun, 06 Dec 2026 10:00:00 GMT
+# MPCORB texts, compressed: with MPC's header and two sections (3 orbit lines), a subset file's orbit lines
+# alone (2, the last without a line break), a header followed by no orbit line.
+_ORBITS = open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "data", "mpcorb-sample.dat"), "rb").read()
+_HEADER = b"MINOR PLANET CENTER ORBIT DATABASE (MPCORB)\n\nFree text.\n" + b"-" * 160 + b"\n"
+MPCORB = {"mpcorb": gzip.compress(_HEADER + _ORBITS + b"\n" + _ORBITS[:203], mtime=0),
+          "mpcorb-subset": gzip.compress(_ORBITS[:-1], mtime=0),
+          "mpcorb-header-only": gzip.compress(_HEADER + b"\n", mtime=0)}
 HTML = b"<!DOCTYPE html><html><body>The file has moved.</body></html>\n"
 
 
@@ -46,7 +53,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def do_GET(self):
         # /[nolm/][norange/][slow/][badrange/][cut/N/|stall/N/|longer/|huge/]astorb.dat.gz, /status/N,
-        # /redirect/N/..., /to?url=U, /html, /damaged, /truncated, /notastorb
+        # /redirect/N/..., /to?url=U, /html, /damaged, /truncated, /notastorb, /mpcorb/..., /mpcorb-subset/...,
+        # /mpcorb-header-only/...
         parts = urllib.parse.urlsplit(self.path)
         words = parts.path.strip("/").split("/")
         body, lm = self.server.body, LAST_MODIFIED
@@ -68,6 +76,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             body = body[:len(body) - 9]
         elif words[0] == "notastorb":
             body = gzip.compress(b"Not an orbit\n", mtime=0)
+        elif words[0] in MPCORB:
+            body = MPCORB[words[0]]
         flags = set(words)
         headers = [("Content-Type", "application/gzip"), ("Accept-Ranges", "bytes")]
         if "nolm" not in flags:

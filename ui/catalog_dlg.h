@@ -44,7 +44,8 @@ class CCatalogDlg : public CPatternDlg, public WindowServices {
   void OnClearHistory();
   void OnHelpButton();
   void OnDownloadCatalogs();
-  // Downloads the newest ASTORB into a file the user names and makes it the source.
+  // Downloads the newest ASTORB (or, by the file type chosen, MPCORB) into a
+  // file the user names and makes it the source.
   void OnDownloadAstorb();
   // Opens the selection by brightness and orbit, on the chosen source.
   void OnSelect();
@@ -65,8 +66,9 @@ class CCatalogDlg : public CPatternDlg, public WindowServices {
 
   CCatalog m_catalog;
   const wxIconBundle m_hIcon;
-  // Where the download command fetches ASTORB from (the tests' own server).
+  // Where the download command fetches ASTORB and MPCORB from (the tests' own server).
   std::string m_strDownloadUrl = kAstorbDownloadUrl;
+  std::string m_strMpcorbDownloadUrl = kMpcorbDownloadUrl;
 
   // WindowServices.
   void PullTexts() override;

@@ -1,6 +1,6 @@
 // The file choices of the main window: the two "..." buttons, choosing the
 // source (and counting its lines) and naming the new catalog, and the
-// download of the newest ASTORB into a file the user names.
+// download of the newest ASTORB (or MPCORB) into a file the user names.
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 
@@ -18,7 +18,12 @@ namespace {
 // the ";"-separated list to GTK as one filter of two patterns.
 constexpr const char* kSourceWildcard =
     "Source Catalogs (*.dat;*.dat.gz)|*.dat;*.dat.gz|All Files (*.*)|" ORBIVANE_ALL_FILES;
-constexpr const char* kDownloadWildcard = "Compressed ASTORB (*.dat.gz)|*.dat.gz|All Files (*.*)|" ORBIVANE_ALL_FILES;
+// The file type chosen in the download's Save As says which catalog to fetch:
+// ASTORB (the first, so the default) or MPCORB.
+constexpr const char* kDownloadWildcard =
+    "Compressed ASTORB (*.dat.gz)|*.dat.gz|Compressed MPCORB (MPCORB.DAT.gz)|*.DAT.gz|All Files (*.*)|"
+    ORBIVANE_ALL_FILES;
+constexpr int kMpcorbFileType = 1;
 
 }  // namespace
 
@@ -60,6 +65,11 @@ void CCatalogDlg::OnDownloadAstorb() {
   DownloadOptions options;
   options.url = m_strDownloadUrl;
   options.target = ChosenPath(dialog);
+  if (dialog.GetFilterIndex() == kMpcorbFileType) {
+    options.url = m_strMpcorbDownloadUrl;
+    options.target = MpcorbDownloadName(options.target);
+    options.fileKind = "MPCORB file";
+  }
   CDownloadDlg download(this, options);
   download.ShowModal();
   const DownloadResult& result = download.Result();

@@ -22,6 +22,13 @@ std::string DownloadPresetName(const std::string& sourcePath, const std::string&
   return sourcePath.substr(0, slash + 1) + "astorb.dat.gz";
 }
 
+std::string MpcorbDownloadName(const std::string& chosen) {
+  const std::size_t slash = chosen.find_last_of(kPathSeparator == '/' ? "/" : "\\/");
+  const std::size_t name = slash == std::string::npos ? 0 : slash + 1;
+  if (chosen.compare(name, std::string::npos, "astorb.dat.gz") != 0) return chosen;
+  return chosen.substr(0, name) + "MPCORB.DAT.gz";
+}
+
 std::string OutputPresetName(const std::string& workDir, const LocalTime& now) {
   char name[64];
   std::snprintf(name, sizeof name, "%02d%02d_%02d%02d", now.day, now.month, now.hour, now.minute);

@@ -237,6 +237,32 @@ TEST_F(WindowTest, DownloadTheNewestMakesItTheSourceAndCancelKeepsThePreviousOne
   EXPECT_FALSE(FileExists(Path("new.gz.part")));
 }
 
+// The download's Save As offers MPCORB as its second file type (ASTORB, the first, is the default): MPC's address,
+// MPCORB.DAT.gz in place of the preset name, and the Total its orbit lines.
+TEST_F(WindowTest, DownloadOffersMpcorbAsTheSecondFileType) {
+  const char* origin = std::getenv("ORBIVANE_TEST_ORIGIN");
+  ASSERT_NE(origin, nullptr) << "run through with_origin.sh";
+  window_.m_strDownloadUrl = std::string(origin) + "/status/404";
+  window_.m_strMpcorbDownloadUrl = std::string(origin) + "/mpcorb/MPCORB.DAT.gz";
+  int firstType = -1;
+  std::string preset;
+  wxTEST_DIALOG(Send(&window_, KeyCommand(window_, 'D'), wxEVT_MENU), Expect<wxFileDialog>([&](wxFileDialog* dialog) {
+                  firstType = dialog->GetFilterIndex();
+                  preset = (dialog->GetDirectory() + kSeparator + dialog->GetFilename()).utf8_string();
+                  dialog->SetPath(wxString::FromUTF8(preset));
+                  dialog->SetFilterIndex(1);
+                  return wxID_OK;
+                }),
+                Expect<CDownloadDlg>([&](CDownloadDlg* dialog) {
+                  EXPECT_TRUE(RunUntil([&] { return dialog->IsDone(); }));
+                  return wxID_OK;
+                }));
+  EXPECT_EQ(firstType, 0) << "ASTORB is the default";
+  const std::string folder = preset.substr(0, preset.size() - std::string("astorb.dat.gz").size());
+  EXPECT_EQ(Text(IDC_SOURCE) + "|" + Text(IDC_TOTAL), folder + "MPCORB.DAT.gz|3 ");
+  EXPECT_EQ(window_.m_catalog.m_nTotal, 3);
+}
+
 // The download and the selection are found without knowing the menu: the source's "..." and the Filter name
 // them and their keys, and their items and About's have access letters, as the window menu's own items do.
 TEST_F(WindowTest, TheDownloadAndTheSelectionAreNamedWhereTheSourceAndTheFilterAreGiven) {
