@@ -1,0 +1,187 @@
+// Compiling the history's catalogs again: which catalogs, with which filter, what each ends as, and that each
+// catalog written is the very catalog a direct conversion or selection with its filter writes from the same source.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "catalog.h"
+#include "recipe.h"
+#include "refresh.h"
+#include "run_program.h"
+#include "selection.h"
+#include "test_files.h"
+
+namespace orbivane {
+
+using testing::FakeServices;
+using testing::NumberedSource;
+using testing::ReadFile;
+using testing::WriteFile;
+
+namespace {
+
+const LocalTime kEarlier{2026, 11, 2, 8, 0, 0};
+
+// What a direct run with the filter writes from the source: convert's for a range filter, select's for a recipe.
+std::string DirectCatalog(const std::string& source, const std::string& filter, const std::string& output) {
+  FakeServices services;
+  CCatalog catalog(services, testing::Utf8(testing::PathOf(output).parent_path()));
+  catalog.m_strSourcePath = source;
+  catalog.m_strOutputPath = output;
+  if (IsRecipe(filter)) {
+    std::string error;
+    const auto selection = SelectionOfRecipe(filter, error);
+    EXPECT_TRUE(selection) << error;
+    EXPECT_EQ(RunSelection(catalog, *selection, nullptr, nullptr).result, SelectionOutcome::Result::kDone);
+  } else {
+    catalog.m_strFilter = filter;
+    EXPECT_EQ(catalog.OnStart().result, StartResult::kConverted);
+  }
+  return ReadFile(output);
+}
+
+// Cancels the refresh once the catalog `after` has its outcome.
+class CancelAfter final : public RefreshObserver {
+ public:
+  CancelAfter(std::size_t after, std::atomic<bool>& cancel) : after_(after), cancel_(cancel) {}
+  void OnLines(std::int64_t, std::int64_t) override {}
+  void OnCatalogDone(std::size_t index, const RefreshOutcome&) override {
+    if (index == after_) cancel_ = true;
+  }
+
+ private:
+  std::size_t after_;
+  std::atomic<bool>& cancel_;
+};
+
+constexpr std::size_t kNever = 99;
+
+// A catalog as the row expects it after the refresh.
+enum class Ends { kDirect, kPrevious, kAbsent };
+
+struct Expected {
+  const char* file;
+  std::string filter;  // the filter it was compiled with
+  std::string result;  // ResultText; "$" stands for the catalog's path
+  Ends ends;
+};
+
+struct History {
+  const char* file;
+  std::string filter;
+};
+
+}  // namespace
+
+// Each row: the history's records (oldest first; a file named "gone-" is not on disk, "ro-" is read-only), the
+// source, when to cancel, and each catalog listed (newest first) as it ends. Every catalog holds "previous" before.
+TEST(RefreshTest, CompilesEachCatalogOfTheHistoryAgain) {
+  const std::string kCapTwo = "select; filter=3-7; max=2";
+  const std::string kNoSymbols = "Filter string contains invalid simbols!";
+  const std::string kReadOnly = "kept: Cannot write catalog file \"$\": Permission denied";
+  const struct {
+    const char* name;
+    std::vector<History> history;
+    int sourceLines;  // 0: no source file
+    std::size_t cancelAfter;
+    std::vector<Expected> catalogs;
+  } kCases[] = {
+      {"a range row and a selection row", {{"a.slc", "2-4, 9"}, {"b.slc", kCapTwo}}, 12, kNever,
+       {{"b.slc", kCapTwo, "compiled, 2 records", Ends::kDirect},
+        {"a.slc", "2-4, 9", "compiled, 4 records", Ends::kDirect}}},
+      {"two rows for one path: the newest wins", {{"a.slc", "1-5"}, {"b.slc", "7"}, {"a.slc", "3-8"}}, 12, kNever,
+       {{"a.slc", "3-8", "compiled, 6 records", Ends::kDirect}, {"b.slc", "7", "compiled, 1 record", Ends::kDirect}}},
+      {"ranges ending at different lines share a pass", {{"a.slc", "10-12"}, {"b.slc", "1"}, {"c.slc", "5, 40"}}, 12,
+       kNever,
+       {{"c.slc", "5, 40", "compiled, 1 record", Ends::kDirect}, {"b.slc", "1", "compiled, 1 record", Ends::kDirect},
+        {"a.slc", "10-12", "compiled, 3 records", Ends::kDirect}}},
+      {"a missing catalog is skipped", {{"gone-a.slc", "1-3"}, {"b.slc", "2"}}, 12, kNever,
+       {{"b.slc", "2", "compiled, 1 record", Ends::kDirect},
+        {"gone-a.slc", "1-3", "skipped: the file is missing", Ends::kAbsent}}},
+      {"a read-only catalog is kept and reported", {{"ro-a.slc", "1-3"}, {"b.slc", "2"}, {"ro-c.slc", kCapTwo}}, 12,
+       kNever,
+       {{"ro-c.slc", kCapTwo, kReadOnly, Ends::kPrevious}, {"b.slc", "2", "compiled, 1 record", Ends::kDirect},
+        {"ro-a.slc", "1-3", kReadOnly, Ends::kPrevious}}},
+      {"a filter refused", {{"a.slc", "1-3x"}, {"b.slc", "2"}}, 12, kNever,
+       {{"b.slc", "2", "compiled, 1 record", Ends::kDirect}, {"a.slc", "1-3x", "kept: " + kNoSymbols,
+                                                                Ends::kPrevious}}},
+      {"no source", {{"a.slc", "1-3"}, {"b.slc", kCapTwo}}, 0, kNever,
+       {{"b.slc", kCapTwo, "kept: Cannot open source catalog \"@\": No such file or directory", Ends::kPrevious},
+        {"a.slc", "1-3", "kept: Cannot open source catalog \"@\": No such file or directory", Ends::kPrevious}}},
+      {"cancel in the middle keeps the rest whole", {{"a.slc", "1-9000"}, {"b.slc", kCapTwo}, {"c.slc", "3"}}, 9000, 0,
+       {{"c.slc", "3", "compiled, 1 record", Ends::kDirect}, {"b.slc", kCapTwo, "kept: cancelled", Ends::kPrevious},
+        {"a.slc", "1-9000", "kept: cancelled", Ends::kPrevious}}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    const testing::ScratchDir dir;
+    const std::string source = dir / "astorb.dat";
+    if (c.sourceLines > 0) WriteFile(source, NumberedSource(c.sourceLines));
+    std::filesystem::create_directory(testing::PathOf(dir / "direct"));
+    std::vector<HistoryRecord> records;
+    for (const History& h : c.history) {
+      const std::string file = h.file;
+      if (!file.starts_with("gone-")) WriteFile(dir / file, "previous");
+      if (file.starts_with("ro-")) {
+        std::filesystem::permissions(testing::PathOf(dir / file), std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::remove);
+      }
+      records.push_back(MakeHistoryRecord(kEarlier, dir / file, h.filter, 1));
+      ASSERT_TRUE(AppendHistoryFile(HistoryPath(dir.path()), records.back()));
+    }
+    const std::string before = ReadFile(HistoryPath(dir.path()));
+
+    const std::vector<RefreshCatalog> catalogs = CatalogsOfHistory(records);
+    ASSERT_EQ(catalogs.size(), c.catalogs.size());
+    FakeServices services;
+    std::atomic<bool> cancel{false};
+    CancelAfter observer(c.cancelAfter, cancel);
+    const std::vector<RefreshOutcome> outcomes =
+        RefreshCatalogs(catalogs, source, dir.path(), services, &observer, &cancel);
+
+    for (std::size_t i = 0; i < c.catalogs.size(); ++i) {
+      const Expected& e = c.catalogs[i];
+      const std::string path = dir / e.file;
+      SCOPED_TRACE(e.file);
+      EXPECT_EQ(catalogs[i].path, path);
+      EXPECT_EQ(catalogs[i].filter, e.filter);
+      EXPECT_EQ(catalogs[i].compiled, "11/2/2026 08:00:00");
+      std::string result = e.result;
+      if (const auto at = result.find('$'); at != std::string::npos) result.replace(at, 1, path);
+      if (const auto at = result.find('@'); at != std::string::npos) result.replace(at, 1, source);
+      EXPECT_EQ(ResultText(outcomes[i]), result);
+      switch (e.ends) {
+        case Ends::kDirect:
+          EXPECT_EQ(ReadFile(path), DirectCatalog(source, e.filter, dir / ("direct" + std::string(1, testing::kSeparator) + e.file)));
+          break;
+        case Ends::kPrevious:
+          EXPECT_EQ(ReadFile(path), "previous");
+          break;
+        case Ends::kAbsent:
+          EXPECT_FALSE(testing::FileExists(path));
+          break;
+      }
+    }
+    // Each catalog compiled is recorded once, after the records there were, with its filter and count.
+    std::vector<HistoryRecord> after;
+    ASSERT_TRUE(ReadHistoryFile(HistoryPath(dir.path()), after));
+    ASSERT_EQ(ReadFile(HistoryPath(dir.path())).substr(0, before.size()), before);
+    for (std::size_t i = records.size(); i < after.size(); ++i) {
+      std::size_t listed = 0;
+      while (listed < catalogs.size() && catalogs[listed].path != SlotText(after[i].szCatalogFile)) ++listed;
+      ASSERT_LT(listed, catalogs.size());
+      EXPECT_EQ(SlotText(after[i].szFilter), catalogs[listed].filter);
+      EXPECT_EQ(SlotText(after[i].szNumber), std::to_string(outcomes[listed].records));
+      EXPECT_EQ(SlotText(after[i].szDateTime), "12/6/2001 01:45:09") << "the services' clock";
+    }
+    std::size_t direct = 0;
+    for (const Expected& e : c.catalogs) direct += e.ends == Ends::kDirect;
+    EXPECT_EQ(after.size() - records.size(), direct);
+    EXPECT_EQ(services.messages, std::vector<std::string>{}) << "no message box";
+  }
+}
+
+}  // namespace orbivane
