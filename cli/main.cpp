@@ -12,10 +12,12 @@
 #include "catalog.h"
 #include "command_line.h"
 #include "console_services.h"
+#include "fetch_progress.h"
 #include "file_message.h"
 #include "interrupt.h"
 #include "named_stream.h"
 #include "os_file.h"
+#include "refresh_command.h"
 #include "select_command.h"
 #include "selection.h"
 #include "web_addresses.h"
@@ -204,17 +206,6 @@ int ClearHistory(const CommandLine& line) {
 // Ctrl+C ends a download as Cancel does: the part file stays for a resume.
 std::atomic<bool> fetchCancelled{false};
 
-class FetchProgress final : public DownloadObserver {
- public:
-  explicit FetchProgress(ConsoleServices& console) : console_(console) {}
-  void OnProgress(const DownloadProgress& progress) override {
-    console_.ShowProgressLine("Downloading " + ProgressText(progress));
-  }
-
- private:
-  ConsoleServices& console_;
-};
-
 int Fetch(const CommandLine& line) {
   DownloadOptions options;
   options.url = line.Option("--url").value_or(kAstorbDownloadUrl);
@@ -259,6 +250,11 @@ int Run(const std::vector<std::string>& args) {
   if (line->command == "count") return Count(*line);
   if (line->command == "history") return History(*line);
   if (line->command == "fetch") return Fetch(*line);
+  if (line->command == "refresh") {
+    const std::string workDir = WorkDirOf(*line);
+    if (!IsHistoryFolder(workDir)) return kExitFailure;
+    return RefreshCommand(*line, workDir);
+  }
   return ClearHistory(*line);
 }
 

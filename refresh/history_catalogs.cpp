@@ -27,7 +27,8 @@ std::string ResultText(const RefreshOutcome& outcome) {
     case RefreshResult::kSkipped:
       return "skipped: the file is missing";
     case RefreshResult::kCompiled: {
-      std::string text = "compiled, " + std::to_string(outcome.records) + (outcome.records == 1 ? " record" : " records");
+      std::string text = "compiled, " + std::to_string(outcome.records);
+      text += outcome.records == 1 ? " record" : " records";
       if (outcome.capped) text += " (the 30000 cap)";
       if (!outcome.message.empty()) text += "; " + outcome.message;
       return text;

@@ -5,9 +5,11 @@
 #include <atomic>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "catalog.h"
+#include "gzip_text.h"
 #include "recipe.h"
 #include "refresh.h"
 #include "run_program.h"
@@ -115,6 +117,7 @@ TEST(RefreshTest, CompilesEachCatalogOfTheHistoryAgain) {
        {{"c.slc", "3", "compiled, 1 record", Ends::kDirect}, {"b.slc", kCapTwo, "kept: cancelled", Ends::kPrevious},
         {"a.slc", "1-9000", "kept: cancelled", Ends::kPrevious}}},
   };
+  const std::string sep(1, testing::kSeparator);
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     const testing::ScratchDir dir;
@@ -155,7 +158,7 @@ TEST(RefreshTest, CompilesEachCatalogOfTheHistoryAgain) {
       EXPECT_EQ(ResultText(outcomes[i]), result);
       switch (e.ends) {
         case Ends::kDirect:
-          EXPECT_EQ(ReadFile(path), DirectCatalog(source, e.filter, dir / ("direct" + std::string(1, testing::kSeparator) + e.file)));
+          EXPECT_EQ(ReadFile(path), DirectCatalog(source, e.filter, dir.path() + sep + "direct" + sep + e.file));
           break;
         case Ends::kPrevious:
           EXPECT_EQ(ReadFile(path), "previous");
@@ -181,6 +184,84 @@ TEST(RefreshTest, CompilesEachCatalogOfTheHistoryAgain) {
     for (const Expected& e : c.catalogs) direct += e.ends == Ends::kDirect;
     EXPECT_EQ(after.size() - records.size(), direct);
     EXPECT_EQ(services.messages, std::vector<std::string>{}) << "no message box";
+  }
+}
+
+// orbivane-cli refresh as a scheduled job runs it: a line for each catalog, the summary and the exit status, from
+// the history of --workdir. Each row starts from a.slc (1-3) and ro.slc (2, read-only) recorded, gone.slc recorded
+// and deleted, and the source astorb.dat.gz (gzip, 5 lines) beside them.
+TEST(RefreshCliTest, PrintsEachCatalogAndExitsByTheWorst) {
+  const struct {
+    const char* name;
+    std::vector<std::string> args;
+    bool readOnly;  // ro.slc is read-only
+    int status;
+    std::string out, err;
+    bool changed;   // a.slc is compiled again
+  } kCases[] = {
+      {"every catalog compiled", {}, false, 0,
+       "@ro.slc: compiled, 1 record (1 before)\n"
+       "@gone.slc: skipped: the file is missing (3 before)\n"
+       "@a.slc: compiled, 3 records (3 before)\n"
+       "Refreshed from @astorb.dat.gz: 2 compiled, 0 failed, 1 skipped\n", "", true},
+      {"one failed, the others done", {}, true, 1,
+       "@ro.slc: kept: Cannot write catalog file \"@ro.slc\": Permission denied (1 before)\n"
+       "@gone.slc: skipped: the file is missing (3 before)\n"
+       "@a.slc: compiled, 3 records (3 before)\n"
+       "Refreshed from @astorb.dat.gz: 1 compiled, 1 failed, 1 skipped\n", "", true},
+      {"a source of its own", {"--source", "@none.dat"}, false, 1,
+       "@ro.slc: kept: Cannot open source catalog \"@none.dat\": No such file or directory (1 before)\n"
+       "@gone.slc: skipped: the file is missing (3 before)\n"
+       "@a.slc: kept: Cannot open source catalog \"@none.dat\": No such file or directory (3 before)\n"
+       "Refreshed from @none.dat: 0 compiled, 2 failed, 1 skipped\n", "", false},
+      {"a failed download compiles nothing", {"--fetch", "--url", "ftp://127.0.0.1/astorb.dat.gz"}, false, 1, "",
+       "Cannot download \"ftp://127.0.0.1/astorb.dat.gz\": only http:// and https:// addresses can be downloaded\n",
+       false},
+      {"dry run", {"--dry-run"}, false, 0,
+       "Would compile @ro.slc with \"2\" (compiled 11/2/2026 08:00:00, 1 asteroids)\n"
+       "Would skip @gone.slc with \"1-3\" (compiled 11/2/2026 08:00:00, 3 asteroids): the file is missing\n"
+       "Would compile @a.slc with \"1-3\" (compiled 11/2/2026 08:00:00, 3 asteroids)\n"
+       "2 to compile from @astorb.dat.gz, 1 skipped\n", "", false},
+      {"--url without --fetch", {"--url", "http://127.0.0.1/"}, false, 2, "",
+       "orbivane-cli: --url needs --fetch\nTry 'orbivane-cli --help' for more information.\n", false},
+      {"an unknown option", {"--filter", "1"}, false, 2, "",
+       "orbivane-cli: unexpected argument '--filter' for refresh\nTry 'orbivane-cli --help' for more information.\n",
+       false},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    const testing::ScratchDir dir;
+    const std::string at = dir.path() + testing::kSeparator;
+    const auto placed = [&at](std::string text) {
+      for (std::size_t i = text.find('@'); i != std::string::npos; i = text.find('@', i + at.size())) {
+        text.replace(i, 1, at);
+      }
+      return text;
+    };
+    WriteFile(dir / "astorb.dat.gz", testing::Gzip(NumberedSource(5)));
+    for (const auto& [file, filter, n] : {std::tuple{"a.slc", "1-3", 3}, {"gone.slc", "1-3", 3}, {"ro.slc", "2", 1}}) {
+      WriteFile(dir / file, "previous");
+      ASSERT_TRUE(AppendHistoryFile(HistoryPath(dir.path()), MakeHistoryRecord(kEarlier, dir / file, filter, n)));
+    }
+    std::filesystem::remove(testing::PathOf(dir / "gone.slc"));
+    if (c.readOnly) {
+      std::filesystem::permissions(testing::PathOf(dir / "ro.slc"), std::filesystem::perms::owner_write,
+                                   std::filesystem::perm_options::remove);
+    }
+    const std::string history = ReadFile(HistoryPath(dir.path()));
+    std::vector<std::string> args{"refresh", "--workdir", dir.path()};
+    for (const std::string& arg : c.args) args.push_back(placed(arg));
+    const testing::Result run = testing::RunProgram(ORBIVANE_CLI, dir.path(), args);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.out, placed(c.out));
+    EXPECT_EQ(run.err, placed(c.err));
+    EXPECT_FALSE(testing::FileExists(dir / "gone.slc"));
+    if (!c.changed) {
+      EXPECT_EQ(ReadFile(HistoryPath(dir.path())), history) << "nothing recorded";
+    }
+    std::filesystem::create_directory(testing::PathOf(dir / "direct"));
+    const std::string direct = DirectCatalog(dir / "astorb.dat.gz", "1-3", at + "direct" + testing::kSeparator + "a");
+    EXPECT_EQ(ReadFile(dir / "a.slc"), c.changed ? direct : "previous");
   }
 }
 
