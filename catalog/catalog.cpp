@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "os_file.h"
 #include "source_count.h"
 
 namespace orbivane {
@@ -72,7 +73,10 @@ Status CCatalog::CountSourceRecords() {
   }
   std::int64_t count = 0;
   m_nTotal = 0;
-  Status status = CountLineBreaks(m_strSourcePath, count, [this](std::int64_t n) { SetTotal(n); });
+  m_epochs = EpochTally();
+  FileInfo info;
+  m_sourceModified = StatPath(m_strSourcePath, info) == 0 && info.exists ? info.modified : 0;
+  Status status = CountLineBreaks(m_strSourcePath, count, [this](std::int64_t n) { SetTotal(n); }, &m_epochs);
   SetTotal(count);
   return status;
 }

@@ -24,7 +24,7 @@ std::int64_t CountLf(const char* p, const char* end) {
 }  // namespace
 
 Status CountLineBreaks(const std::string& path, std::int64_t& count,
-                       const std::function<void(std::int64_t)>& onProgress) {
+                       const std::function<void(std::int64_t)>& onProgress, EpochTally* tally) {
   count = 0;
   OsFile file;
   if (const int err = OpenSource(file, path); err != 0) {
@@ -40,6 +40,7 @@ Status CountLineBreaks(const std::string& path, std::int64_t& count,
     }
     if (n == 0) return Status::Ok();
     count += CountLf(block->bytes, block->bytes + n);
+    if (tally != nullptr) tally->Block(block->bytes, static_cast<std::size_t>(n));
     if (onProgress) onProgress(count);
   }
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "source_epochs.h"
 #include "status.h"
 
 namespace orbivane {
@@ -15,8 +16,8 @@ namespace orbivane {
 // after each block read (a few hundred times for a full catalog, never once
 // per line). When the file cannot be read, `count` is 0; when its compressed
 // data is damaged, it is the count up to the damage, and the message says
-// where that is.
+// where that is. A tally, when given, sees every block of the text read.
 Status CountLineBreaks(const std::string& path, std::int64_t& count,
-                       const std::function<void(std::int64_t)>& onProgress = {});
+                       const std::function<void(std::int64_t)>& onProgress = {}, EpochTally* tally = nullptr);
 
 }  // namespace orbivane

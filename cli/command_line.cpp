@@ -90,7 +90,10 @@ const ProgramText& CliProgramText() {
           {"count",
            "Prints the number of lines of the source that end with a line break.",
            {{.name = "--source", .value = "FILE", .required = true, .nonEmpty = true,
-             .description = "The ASTORB source, plain or gzip-compressed; '-' is standard input."}}},
+             .description = "The ASTORB source, plain or gzip-compressed; '-' is standard input."},
+            {.name = "--epochs",
+             .description = "After the count, prints the epoch of osculation that most lines share, the file's "
+                            "age in days and how many lines have another epoch, from the same pass."}}},
           {"history",
            "Prints the recorded runs, newest first: date and time, catalog file, filter and number of asteroids, "
            "separated by tabs.",

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
@@ -173,6 +174,9 @@ int Count(const CommandLine& line) {
     return kExitFailure;
   }
   std::printf("%d\n", catalog.m_nTotal);
+  if (line.Option("--epochs")) {
+    std::fputs(EpochLines(catalog.m_epochs, catalog.m_sourceModified, std::time(nullptr)).c_str(), stdout);
+  }
   return kExitOk;
 }
 

@@ -3,9 +3,11 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <vector>
 
 #include "astorb_download.h"
+#include "catalog.h"
 #include "console_services.h"
 #include "fetch_progress.h"
 #include "history_file.h"
@@ -83,6 +85,15 @@ int RefreshCommand(const CommandLine& line, const std::string& workDir) {
     }
     std::printf("%s from %s, %s\n", Counted(static_cast<int>(catalogs.size()) - missing, "to compile").c_str(),
                 source.c_str(), Counted(missing, "skipped").c_str());
+    // The source's age, from its count.
+    ConsoleServices console;
+    CCatalog counting(console, workDir);
+    counting.m_strSourcePath = source;
+    const Status counted = counting.CountSourceRecords();
+    console.EndProgress();
+    std::printf("Source: %s\n", counted ? AgeSummary(counting.m_epochs, counting.m_sourceModified,
+                                                         std::time(nullptr)).c_str()
+                                          : counted.message().c_str());
     return kExitOk;
   }
 

@@ -854,7 +854,8 @@ TEST(CliTest, GivesEachCommandItsHelp) {
   EXPECT_EQ(std::to_string(whole.status) + whole.err, "0");
   const struct { std::vector<std::string> args; std::string usage; } kCases[] = {
       {{"convert", "--help"}, "convert --source FILE --output FILE --filter TEXT [--workdir DIR]"},
-      {{"count", "-h"}, "count --source FILE"},
+      {{"count", "-h"}, "count --source FILE [--epochs]"},
+      {{"refresh", "--help"}, "refresh [--fetch] [--url URL] [--source FILE] [--workdir DIR] [--dry-run]"},
       {{"history", "--workdir", "gone", "--help"}, "history [--workdir DIR]"},
       {{"clear-history", "--help", "extra"}, "clear-history [--workdir DIR]"},
       {{"fetch", "--help"}, std::string("fetch [--url URL] [--output FILE]") + (kWindows ? "" : " [--cacert FILE]")},

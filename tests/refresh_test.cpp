@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <tuple>
@@ -26,6 +27,8 @@ using testing::WriteFile;
 namespace {
 
 const LocalTime kEarlier{2026, 11, 2, 8, 0, 0};
+// The epoch of the lines of NumberedSource, 2007-07-19, as a Unix day (`date -u -d 2007-07-19 +%s` / 86400).
+constexpr std::int64_t kHildaEpochDay = 13713;
 
 // What a direct run with the filter writes from the source: convert's for a range filter, select's for a recipe.
 std::string DirectCatalog(const std::string& source, const std::string& filter, const std::string& output) {
@@ -221,7 +224,9 @@ TEST(RefreshCliTest, PrintsEachCatalogAndExitsByTheWorst) {
        "Would compile @ro.slc with \"2\" (compiled 11/2/2026 08:00:00, 1 asteroids)\n"
        "Would skip @gone.slc with \"1-3\" (compiled 11/2/2026 08:00:00, 3 asteroids): the file is missing\n"
        "Would compile @a.slc with \"1-3\" (compiled 11/2/2026 08:00:00, 3 asteroids)\n"
-       "2 to compile from @astorb.dat.gz, 1 skipped\n", "", false},
+       "2 to compile from @astorb.dat.gz, 1 skipped\n"
+       "Source: Epoch 2007-07-19, " + std::to_string(std::time(nullptr) / 86400 - kHildaEpochDay) +
+       " days ago; file 0 days old\n", "", false},
       {"--url without --fetch", {"--url", "http://127.0.0.1/"}, false, 2, "",
        "orbivane-cli: --url needs --fetch\nTry 'orbivane-cli --help' for more information.\n", false},
       {"an unknown option", {"--filter", "1"}, false, 2, "",

@@ -1,0 +1,138 @@
+#include "source_epochs.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "astorb_record.h"
+
+namespace orbivane {
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The line's eight epoch digits between blanks as a number; 0 for a line without them.
+std::int32_t EpochOf(std::string_view line) {
+  const auto at = static_cast<std::size_t>(ColumnsOf(line).yearOffset);
+  if (line.size() < at + 9 || line[at - 1] != ' ' || line[at + 8] != ' ') return 0;
+  std::int32_t epoch = 0;
+  for (std::size_t i = at; i < at + 8; ++i) {
+    if (!IsDigit(line[i])) return 0;
+    epoch = epoch * 10 + (line[i] - '0');
+  }
+  return epoch;
+}
+
+}  // namespace
+
+void EpochTally::Line(const char* line, std::size_t size) {
+  ++lines_;
+  const std::int32_t epoch = EpochOf(std::string_view(line, size));
+  if (epoch == 0) return;
+  if (last_ < counts_.size() && counts_[last_].epoch == epoch) {
+    ++counts_[last_].lines;
+    return;
+  }
+  last_ = 0;
+  while (last_ < counts_.size() && counts_[last_].epoch != epoch) ++last_;
+  if (last_ == counts_.size()) counts_.push_back({epoch, 0});
+  ++counts_[last_].lines;
+}
+
+void EpochTally::Block(const char* bytes, std::size_t size) {
+  const char* p = bytes;
+  const char* const end = bytes + size;
+  while (p < end) {
+    const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+    const char* stop = lf != nullptr ? lf : end;
+    if (headSize_ == 0 && lf != nullptr) {
+      Line(p, static_cast<std::size_t>(lf - p));  // the whole line lies in this block
+    } else {
+      const std::size_t taken = std::min(sizeof head_ - headSize_, static_cast<std::size_t>(stop - p));
+      std::memcpy(head_ + headSize_, p, taken);
+      headSize_ += taken;
+      if (lf != nullptr) {
+        Line(head_, headSize_);
+        headSize_ = 0;
+      }
+    }
+    if (lf == nullptr) break;
+    p = lf + 1;
+  }
+}
+
+std::int64_t EpochTally::CommonLines() const {
+  const Count* best = nullptr;
+  for (const Count& count : counts_) {
+    if (best == nullptr || count.lines > best->lines || (count.lines == best->lines && count.epoch < best->epoch)) {
+      best = &count;
+    }
+  }
+  return best == nullptr ? 0 : best->lines;
+}
+
+std::int32_t EpochTally::Common() const {
+  const std::int64_t lines = CommonLines();
+  std::int32_t common = 0;
+  for (const Count& count : counts_) {
+    if (count.lines == lines && lines > 0 && (common == 0 || count.epoch < common)) common = count.epoch;
+  }
+  return common;
+}
+
+std::string EpochText(std::int32_t epoch) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", epoch / 10000, epoch / 100 % 100, epoch % 100);
+  return text;
+}
+
+std::int64_t DaysBetween(std::int64_t from, std::int64_t to) {
+  const std::int64_t seconds = to - from;
+  return seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
+}
+
+std::int64_t DaysSinceEpoch(std::int32_t epoch, std::int64_t now) {
+  using namespace std::chrono;
+  const year_month_day day{year{epoch / 10000}, month{static_cast<unsigned>(epoch / 100 % 100)},
+                           std::chrono::day{static_cast<unsigned>(epoch % 100)}};
+  const std::int64_t start = sys_seconds(sys_days(day)).time_since_epoch().count();
+  return DaysBetween(start, now);
+}
+
+namespace {
+
+std::string Days(std::int64_t n) { return std::to_string(n) + (n == 1 || n == -1 ? " day" : " days"); }
+
+}  // namespace
+
+std::string EpochLines(const EpochTally& tally, std::int64_t modified, std::int64_t now) {
+  const std::int32_t epoch = tally.Common();
+  const std::int64_t other = tally.OtherLines();
+  return "Epoch: " + (epoch == 0 ? std::string("none") : EpochText(epoch)) + "\n" +
+         "File age: " + (modified == 0 ? std::string("unknown") : Days(DaysBetween(modified, now))) + "\n" +
+         "Other epochs: " + std::to_string(other) + (other == 1 ? " line\n" : " lines\n");
+}
+
+std::string AgeSummary(const EpochTally& tally, std::int64_t modified, std::int64_t now) {
+  const std::int32_t epoch = tally.Common();
+  std::string text = epoch == 0 ? std::string("No epoch") : "Epoch " + EpochText(epoch);
+  if (epoch != 0) {
+    const std::int64_t days = DaysSinceEpoch(epoch, now);
+    text += days == 0 ? ", today" : ", " + Days(days < 0 ? -days : days) + (days < 0 ? " ahead" : " ago");
+  }
+  if (modified != 0) text += "; file " + Days(DaysBetween(modified, now)) + " old";
+  return text;
+}
+
+bool EpochIsStale(const EpochTally& tally, std::int64_t now) {
+  const std::int32_t epoch = tally.Common();
+  if (epoch == 0) return false;
+  const std::int64_t days = DaysSinceEpoch(epoch, now);
+  return days > kStaleEpochDays || days < -kStaleEpochDays;
+}
+
+}  // namespace orbivane
