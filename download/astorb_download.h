@@ -22,6 +22,7 @@
 #include <string>
 
 #include "http_transport.h"
+#include "source_epochs.h"
 
 namespace orbivane {
 
@@ -66,6 +67,7 @@ struct DownloadResult {
   std::string message;
   std::int64_t bytes = 0;   // of the target (downloaded)
   std::int64_t lines = 0;   // lines that end with a line break (downloaded): the Total
+  EpochTally epochs;        // of those lines (downloaded), from the same check
   std::string date;         // the server's Last-Modified as YYYY-MM-DD; empty when unknown
   bool partKept = false;    // TARGET.part is left for the next download to resume
 };

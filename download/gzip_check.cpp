@@ -24,6 +24,7 @@ void GzipCheck::Reset() {
   firstLine_.clear();
   firstLineDone_ = false;
   lines_ = 0;
+  epochs_ = EpochTally();
   problem_.clear();
 }
 
@@ -73,6 +74,7 @@ bool GzipCheck::Judge() {
 void GzipCheck::Take(const char* text, std::size_t size) {
   const char* p = text;
   const char* end = text + size;
+  epochs_.Block(text, size);
   while ((p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))) != nullptr) {
     if (!firstLineDone_) {
       firstLine_.append(text, std::min(static_cast<std::size_t>(p - text), kLongestLine - firstLine_.size()));

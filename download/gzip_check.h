@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 
+#include "source_epochs.h"
+
 namespace orbivane {
 
 class GzipMembers;
@@ -33,6 +35,8 @@ class GzipCheck {
   const std::string& problem() const { return problem_; }
   // The lines that end with a line break, so far.
   std::int64_t lines() const { return lines_; }
+  // The epochs of those lines, so far.
+  const EpochTally& epochs() const { return epochs_; }
 
  private:
   bool Fail(const char* why);
@@ -46,6 +50,7 @@ class GzipCheck {
   std::string firstLine_;
   bool firstLineDone_ = false;
   std::int64_t lines_ = 0;
+  EpochTally epochs_;
   std::string problem_;
 };
 
