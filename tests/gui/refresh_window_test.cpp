@@ -94,7 +94,8 @@ TEST_F(WindowTest, CtrlROpensTheRefreshThatDownloadsAndCompilesEveryCatalog) {
                     a = Path("a.slc") + " | 1-3 | 1 | ";
   EXPECT_EQ(before, (Lines{c + " | ", b + " | ", a + " | "}));
   EXPECT_EQ(after, (Lines{c + "2 | compiled, 2 records", b + "1 | compiled, 1 record", a + "3 | compiled, 3 records"}));
-  EXPECT_EQ(status, "Downloaded " + Path("astorb.dat.gz") + ": " + GroupedNumber(std::ssize(ReadFile(Path("astorb.dat.gz")))) +
+  const std::string bytes = GroupedNumber(std::ssize(ReadFile(Path("astorb.dat.gz"))));
+  EXPECT_EQ(status, "Downloaded " + Path("astorb.dat.gz") + ": " + bytes +
                         " bytes, 6 lines. 3 compiled, 0 kept as they were.");
   const std::string source = Path("astorb.dat.gz");
   EXPECT_EQ(ReadFile(Path("a.slc")), Converted(kSample, "1-3"));
