@@ -64,6 +64,18 @@ class CancelAfter final : public RefreshObserver {
 
 constexpr std::size_t kNever = 99;
 
+// Makes the folder's files writable again before it goes: Windows deletes no read-only file.
+struct WritableAtTheEnd {
+  const testing::ScratchDir& dir;
+  ~WritableAtTheEnd() {
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(testing::PathOf(dir.path()), ignored)) {
+      std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_write,
+                                   std::filesystem::perm_options::add, ignored);
+    }
+  }
+};
+
 // A catalog as the row expects it after the refresh.
 enum class Ends { kDirect, kPrevious, kAbsent };
 
@@ -124,6 +136,7 @@ TEST(RefreshTest, CompilesEachCatalogOfTheHistoryAgain) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     const testing::ScratchDir dir;
+    const WritableAtTheEnd writable{dir};
     const std::string source = dir / "astorb.dat";
     if (c.sourceLines > 0) WriteFile(source, NumberedSource(c.sourceLines));
     std::filesystem::create_directory(testing::PathOf(dir / "direct"));
@@ -236,6 +249,7 @@ TEST(RefreshCliTest, PrintsEachCatalogAndExitsByTheWorst) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     const testing::ScratchDir dir;
+    const WritableAtTheEnd writable{dir};
     const std::string at = dir.path() + testing::kSeparator;
     const auto placed = [&at](std::string text) {
       for (std::size_t i = text.find('@'); i != std::string::npos; i = text.find('@', i + at.size())) {
