@@ -12,6 +12,7 @@
 #include "file_presets.h"
 #include "readable_text.h"
 #include "resource_ids.h"
+#include "source_age.h"
 
 namespace orbivane {
 
@@ -20,18 +21,6 @@ namespace {
 constexpr int kRefreshMs = 100;
 
 wxString Shown(const std::string& text) { return wxString::FromUTF8(ReadableUtf8(text)); }
-
-// The source and the age of its elements, with the advice when they are old.
-std::string AgeText(const CCatalog& main) {
-  if (main.m_strSourcePath.empty()) return "No source chosen: download the newest astorb.dat.gz first.";
-  const std::int64_t now = std::time(nullptr);
-  std::string text = AgeSummary(main.m_epochs, main.m_sourceModified, now) + ".";
-  if (EpochIsStale(main.m_epochs, now)) {
-    text += " The elements are more than " + std::to_string(kStaleEpochDays) +
-            " days from today: download the newest astorb.dat.gz first.";
-  }
-  return text;
-}
 
 std::vector<RefreshCatalog> HistoryCatalogs(const std::string& workDir) {
   std::vector<HistoryRecord> records;
@@ -51,7 +40,10 @@ CRefreshDlg::CRefreshDlg(wxWindow* parent, const CCatalog& main, WindowServices&
       m_timer(this) {
   CreateControls();
   static_cast<wxStaticText*>(FindWindow(IDC_REFRESH_SOURCE))->SetLabelText(Shown(m_strSource));
-  static_cast<wxStaticText*>(FindWindow(IDC_REFRESH_AGE))->SetLabelText(Shown(AgeText(main)));
+  auto* age = static_cast<wxStaticText*>(FindWindow(IDC_REFRESH_AGE));
+  age->SetLabelText(Shown(main.m_strSourcePath.empty() ? "No source chosen: download the newest astorb.dat.gz first."
+                                                       : SourceAgeText(main, "")));
+  age->Wrap(age->GetSize().x);
   m_downloadBox->SetValue(m_strSource.empty() || EpochIsStale(main.m_epochs, std::time(nullptr)));
   for (std::size_t i = 0; i < m_catalogs.size(); ++i) {
     const RefreshCatalog& catalog = m_catalogs[i];

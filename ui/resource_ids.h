@@ -61,6 +61,7 @@ inline constexpr int IDC_SELECT_BROWSE = 1039;
 inline constexpr int IDC_SELECT_PREVIEW = 1040;
 inline constexpr int IDC_SELECT_GAUGE = 1041;
 inline constexpr int IDC_SELECT_START = 1042;
+inline constexpr int IDC_SELECT_AGE = 1043;
 inline constexpr int IDC_SELECT_CLASS = 1050;  // to 1064
 
 // Controls of the refresh dialog.

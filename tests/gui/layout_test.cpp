@@ -18,6 +18,7 @@
 #include "catalog_dlg.h"
 #include "download_dlg.h"
 #include "help_dlg.h"
+#include "refresh_dlg.h"
 #include "resource_ids.h"
 #include "selection_dlg.h"
 #include "web_addresses.h"
@@ -103,8 +104,16 @@ TEST(LayoutTest, EveryDialogShowsEachTextWholeAndNoControlOverlapsAnother) {
     CDownloadDlg download(&window, nowhere);
     download.FindWindow(IDC_DOWNLOAD_ADDRESS)->SetLabel(kAstorbDownloadUrl);
     download.FindWindow(IDC_DOWNLOAD_STATUS)->SetLabel("1073.7 of 1073.7 MB, 999.9 MB/s");
+    // A source whose elements are old: the dialogs then show their longest advice.
+    window.m_catalog.m_strSourcePath = folder.path() + "/astorb.dat";
+    const std::string old = "     1 Ceres" + std::string(94, ' ') + "19960427 " + std::string(150, '0') + "\n";
+    window.m_catalog.m_epochs.Block(old.data(), old.size());
+    window.m_catalog.m_sourceModified = 1;
     CSelectionDlg selection(&window, window.m_catalog, window);
-    for (CPatternDlg* dialog : std::initializer_list<CPatternDlg*>{&window, &about, &help, &download, &selection}) {
+    CRefreshDlg refresh(&window, window.m_catalog, window, kAstorbDownloadUrl);
+    refresh.FindWindow(IDC_REFRESH_STATUS)->SetLabel("Compiling: 99999999 of 99999999 lines");
+    for (CPatternDlg* dialog :
+         std::initializer_list<CPatternDlg*>{&window, &about, &help, &download, &selection, &refresh}) {
       Lines faults;
       CollectFaults(dialog, faults);
       EXPECT_EQ(faults, Lines{}) << "template " << dialog->GetTemplateId() << " at " << dpi << " DPI";
