@@ -9,6 +9,7 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/datectrl.h>
+#include <wx/dcclient.h>
 #include <wx/panel.h>
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
@@ -49,7 +50,10 @@ wxSize Needed(wxWindow* control) {
     control->InvalidateBestSize();
     return wxSize(control->GetBestSize().x, control->GetCharHeight());
   }
-  const wxSize text = control->GetTextExtent(wxControl::RemoveMnemonics(control->GetLabel()));
+  // A label wrapped to its width holds line breaks, each line measured on its own.
+  wxClientDC dc(control);
+  dc.SetFont(control->GetFont());
+  const wxSize text = dc.GetMultiLineTextExtent(wxControl::RemoveMnemonics(control->GetLabel()));
   if (control->GetLabel().empty()) return wxSize();
   if (dynamic_cast<wxButton*>(control) != nullptr) return text + control->FromDIP(wxSize(8, 4));
   if (dynamic_cast<wxStaticBox*>(control) != nullptr) return wxSize(text.x + control->FromDIP(16), text.y);
