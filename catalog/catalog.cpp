@@ -76,7 +76,8 @@ Status CCatalog::CountSourceRecords() {
   m_epochs = EpochTally();
   FileInfo info;
   m_sourceModified = StatPath(m_strSourcePath, info) == 0 && info.exists ? info.modified : 0;
-  Status status = CountLineBreaks(m_strSourcePath, count, [this](std::int64_t n) { SetTotal(n); }, &m_epochs);
+  Status status = CountLineBreaks(m_strSourcePath, count, [this](std::int64_t n) { SetTotal(n); },
+                                  m_bTallyEpochs ? &m_epochs : nullptr);
   SetTotal(count);
   return status;
 }

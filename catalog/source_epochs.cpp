@@ -31,19 +31,30 @@ std::int32_t EpochOf(std::string_view line) {
 
 void EpochTally::Line(const char* line, std::size_t size) {
   ++lines_;
-  const std::int32_t epoch = EpochOf(std::string_view(line, size));
-  if (epoch == 0) return;
-  if (last_ < counts_.size() && counts_[last_].epoch == epoch) {
-    ++counts_[last_].lines;
+  constexpr std::size_t kAt = 106;  // today's layout, as ColumnsOf tells it by a number ending in column 6
+  const bool today = size > kAt + 8 && IsDigit(line[5]) && line[6] == ' ';
+  if (today && runDigitsKnown_ && line[kAt - 1] == ' ' && line[kAt + 8] == ' ' &&
+      std::memcmp(line + kAt, runDigits_, 8) == 0) {
+    ++run_;
     return;
   }
-  last_ = 0;
-  while (last_ < counts_.size() && counts_[last_].epoch != epoch) ++last_;
-  if (last_ == counts_.size()) counts_.push_back({epoch, 0});
-  ++counts_[last_].lines;
+  const std::int32_t epoch = EpochOf(std::string_view(line, size));
+  if (epoch == 0) return;
+  if (epoch != runEpoch_) {
+    if (run_ > 0) counts_[runEpoch_] += run_;
+    runEpoch_ = epoch;
+    run_ = 0;
+    runDigitsKnown_ = false;
+  }
+  if (today && !runDigitsKnown_) {
+    std::memcpy(runDigits_, line + kAt, 8);
+    runDigitsKnown_ = true;
+  }
+  ++run_;
 }
 
-void EpochTally::Block(const char* bytes, std::size_t size) {
+std::int64_t EpochTally::Block(const char* bytes, std::size_t size) {
+  const std::int64_t before = lines_;
   const char* p = bytes;
   const char* const end = bytes + size;
   while (p < end) {
@@ -63,23 +74,21 @@ void EpochTally::Block(const char* bytes, std::size_t size) {
     if (lf == nullptr) break;
     p = lf + 1;
   }
+  return lines_ - before;
 }
 
 std::int64_t EpochTally::CommonLines() const {
-  const Count* best = nullptr;
-  for (const Count& count : counts_) {
-    if (best == nullptr || count.lines > best->lines || (count.lines == best->lines && count.epoch < best->epoch)) {
-      best = &count;
-    }
-  }
-  return best == nullptr ? 0 : best->lines;
+  std::int64_t most = run_;
+  for (const auto& [epoch, lines] : counts_) most = std::max(most, LinesOf(epoch, lines));
+  return most;
 }
 
 std::int32_t EpochTally::Common() const {
-  const std::int64_t lines = CommonLines();
-  std::int32_t common = 0;
-  for (const Count& count : counts_) {
-    if (count.lines == lines && lines > 0 && (common == 0 || count.epoch < common)) common = count.epoch;
+  const std::int64_t most = CommonLines();
+  if (most == 0) return 0;
+  std::int32_t common = run_ == most ? runEpoch_ : 0;
+  for (const auto& [epoch, lines] : counts_) {
+    if (LinesOf(epoch, lines) == most && (common == 0 || epoch < common)) common = epoch;
   }
   return common;
 }

@@ -5,14 +5,14 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
+#include <unordered_map>
 
 namespace orbivane {
 
 class EpochTally {
  public:
-  // The next block of the source's text, in order.
-  void Block(const char* bytes, std::size_t size);
+  // The next block of the source's text, in order; the line breaks it holds.
+  std::int64_t Block(const char* bytes, std::size_t size);
 
   // The epoch most lines have, as YYYYMMDD (the earlier on a tie); 0 when no
   // line has one. Only lines that end with a line break count, as for the Total.
@@ -24,12 +24,20 @@ class EpochTally {
  private:
   void Line(const char* line, std::size_t size);
 
-  struct Count {
-    std::int32_t epoch;
-    std::int64_t lines;
-  };
-  std::vector<Count> counts_;  // few: the epochs of a source are a handful of days
-  std::size_t last_ = 0;       // the index of the last epoch seen, tried first
+  // The lines of an epoch, the run going included.
+  std::int64_t LinesOf(std::int32_t epoch, std::int64_t counted) const {
+    return counted + (epoch == runEpoch_ ? run_ : 0);
+  }
+
+  // Lines by epoch, spread over a few thousand days. Nearly every line has the epoch of the one before: such a
+  // run is counted here and goes into the map when another epoch comes.
+  std::unordered_map<std::int32_t, std::int64_t> counts_;
+  std::int32_t runEpoch_ = 0;
+  std::int64_t run_ = 0;
+  // The run's epoch as its eight digits stand in a line of today's layout, when it came from one: a line of that
+  // layout holding these very bytes adds to the run without being read further.
+  char runDigits_[8] = {};
+  bool runDigitsKnown_ = false;
   std::int64_t lines_ = 0;
   // The start of a line that runs across blocks: its epoch lies in its first 115 characters.
   char head_[128];

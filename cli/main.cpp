@@ -167,6 +167,7 @@ int Count(const CommandLine& line) {
   ConsoleServices console;
   CCatalog catalog(console, ".");
   catalog.m_strSourcePath = *line.Option("--source");
+  catalog.m_bTallyEpochs = line.Option("--epochs").has_value();
   const Status counted = catalog.CountSourceRecords();
   console.EndProgress();
   if (!counted) {
