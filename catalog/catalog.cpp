@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "entry_count.h"
+#include "os_file.h"
 
 namespace orbivane {
 
@@ -72,7 +73,11 @@ Status CCatalog::CountSourceRecords() {
   }
   std::int64_t count = 0;
   m_nTotal = 0;
-  Status status = CountEntries(m_strSourcePath, count, [this](std::int64_t n) { SetTotal(n); });
+  m_epochs = EpochTally();
+  FileInfo info;
+  m_sourceModified = StatPath(m_strSourcePath, info) == 0 && info.exists ? info.modified : 0;
+  Status status = CountEntries(m_strSourcePath, count, [this](std::int64_t n) { SetTotal(n); },
+                               m_bTallyEpochs ? &m_epochs : nullptr);
   SetTotal(count);
   return status;
 }

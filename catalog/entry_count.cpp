@@ -1,6 +1,7 @@
 #include "entry_count.h"
 
 #include "file_message.h"
+#include "mpcorb_line.h"
 #include "named_stream.h"
 #include "os_file.h"
 #include "source_lines.h"
@@ -14,7 +15,7 @@ constexpr std::int64_t kProgressLines = 4096;
 }  // namespace
 
 Status CountEntries(const std::string& path, std::int64_t& count,
-                    const std::function<void(std::int64_t)>& onProgress) {
+                    const std::function<void(std::int64_t)>& onProgress, EpochTally* tally) {
   count = 0;
   OsFile file;
   if (const int err = OpenSource(file, path); err != 0) {
@@ -23,11 +24,12 @@ Status CountEntries(const std::string& path, std::int64_t& count,
   SourceLines source(file);
   std::int64_t lines = 0;  // of the file, for where damage lies
   if (source.format() == SourceFormat::kAstorb) {
-    source.reader().CountLineBreaks(count, onProgress);
+    source.reader().CountLineBreaks(count, onProgress, tally);
     lines = count;
   } else {
     std::string_view line;
     while (source.Next(line)) {
+      if (tally != nullptr) tally->Add(MpcorbEpochOf(line));
       if (++count % kProgressLines == 0 && onProgress) onProgress(count);
     }
     if (onProgress) onProgress(count);

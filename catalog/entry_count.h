@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "source_epochs.h"
 #include "status.h"
 
 namespace orbivane {
@@ -14,8 +15,9 @@ namespace orbivane {
 // `onProgress` receives the running count a few hundred times for a full
 // catalog, never once per line. When the file cannot be read, `count` is 0;
 // when its compressed data is damaged, it is the count up to the damage, and
-// the message says at which line of the file that is.
+// the message says at which line of the file that is. A tally, when given,
+// takes the epoch of every line counted, from the same pass.
 Status CountEntries(const std::string& path, std::int64_t& count,
-                    const std::function<void(std::int64_t)>& onProgress = {});
+                    const std::function<void(std::int64_t)>& onProgress = {}, EpochTally* tally = nullptr);
 
 }  // namespace orbivane

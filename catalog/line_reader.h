@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "os_file.h"
+#include "source_epochs.h"
 #include "source_stream.h"
 
 namespace orbivane {
@@ -45,8 +46,10 @@ class LineReader {
   std::string_view Ahead(std::size_t size);
   // Counts the LF bytes from the next line to the end of the text, a block at
   // a time, adding them to `count`; `onProgress` gets the running count after
-  // each block. The reader is at the end (or failed) afterwards.
-  void CountLineBreaks(std::int64_t& count, const std::function<void(std::int64_t)>& onProgress);
+  // each block. The reader is at the end (or failed) afterwards. A tally,
+  // when given, sees the text from the next line on, block by block.
+  void CountLineBreaks(std::int64_t& count, const std::function<void(std::int64_t)>& onProgress,
+                       EpochTally* tally = nullptr);
 
   // Whether Next stopped because reading failed, not at the end.
   bool failed() const { return failed_; }

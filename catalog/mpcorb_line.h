@@ -2,6 +2,7 @@
 // its subset files (NEA.txt, PHA.txt, DAILY.DAT and alike) hold them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -48,6 +49,13 @@ inline bool IsMpcorbLine(std::string_view line) {
   if (!UnpackEpoch(line.substr(20, 5), year, month, day)) return false;
   // M, the argument of perihelion, the node and i with five decimals, e with seven.
   return line[29] == '.' && line[40] == '.' && line[51] == '.' && line[62] == '.' && line[71] == '.';
+}
+
+// The epoch of an orbit line as YYYYMMDD.
+inline std::int32_t MpcorbEpochOf(std::string_view orbitLine) {
+  int year = 0, month = 0, day = 0;
+  UnpackEpoch(orbitLine.substr(20, 5), year, month, day);
+  return year * 10000 + month * 100 + day;
 }
 
 // The catalog's name of an orbit line: the readable designation (columns

@@ -19,6 +19,13 @@ class SelectionCursor {
     while (next_ < merged_.size() && n > merged_[next_].to) ++next_;
     return next_ < merged_.size() && n >= merged_[next_].from;
   }
+  // The smallest selected number from n on, INT64_MAX when there is none; n
+  // must not decrease between calls, of either kind.
+  std::int64_t NextSelected(std::int64_t n) {
+    while (next_ < merged_.size() && n > merged_[next_].to) ++next_;
+    if (next_ == merged_.size()) return INT64_MAX;
+    return n > merged_[next_].from ? n : merged_[next_].from;
+  }
 
  private:
   struct Span {

@@ -92,7 +92,10 @@ const ProgramText& CliProgramText() {
            "Prints the Total of the source: the number of its lines that end with a line break, or of an MPCORB "
            "source its orbit lines.",
            {{.name = "--source", .value = "FILE", .required = true, .nonEmpty = true,
-             .description = "The ASTORB or MPCORB source, plain or gzip-compressed; '-' is standard input."}}},
+             .description = "The ASTORB or MPCORB source, plain or gzip-compressed; '-' is standard input."},
+            {.name = "--epochs",
+             .description = "After the count, prints the epoch of osculation that most lines share, the file's "
+                            "age in days and how many lines have another epoch, from the same pass."}}},
           {"history",
            "Prints the recorded runs, newest first: date and time, catalog file, filter and number of asteroids, "
            "separated by tabs.",
@@ -118,6 +121,24 @@ const ProgramText& CliProgramText() {
                             "your own)."},
 #endif
            }},
+          {"refresh",
+           "Compiles every catalog that DIR/history names again from the source, each with the filter or the "
+           "selection of its newest run, into its own file, and records each run. A catalog whose file is gone is "
+           "skipped, never made again; one that cannot be compiled keeps its previous file while the others go "
+           "on. Prints a line for each catalog and a summary; exits 0 when every catalog there was is compiled, "
+           "1 when any failed.",
+           {{.name = "--fetch",
+             .description = "First downloads the newest astorb.dat.gz into the source, as fetch does; when the "
+                            "download fails, nothing is compiled."},
+            {.name = "--url", .value = "URL", .nonEmpty = true,
+             .description = "With --fetch: the address to download, http:// or https://; by default "
+                            ORBIVANE_ASTORB_DOWNLOAD_URL "."},
+            {.name = "--source", .value = "FILE", .nonEmpty = true, .fileOnly = true,
+             .description = "The ASTORB source, plain or gzip-compressed; astorb.dat.gz in DIR by default."},
+            kWorkdir,
+            {.name = "--dry-run",
+             .description = "Compiles and records nothing; prints each catalog that would be compiled, with its "
+                            "filter and when it was compiled last."}}},
       },
       {{.name = "--help", .shortName = "-h", .alone = true,
         .description = "Prints the help, or after a command that command's help, and exits."},

@@ -16,7 +16,7 @@ namespace orbivane {
 const ProgramText& CliProgramText();
 
 struct CommandLine {
-  std::string command;  // convert, select, count, history, clear-history, fetch, --help, --version
+  std::string command;  // convert, select, count, history, clear-history, fetch, refresh, --help, --version
   bool help = false;    // --help or -h after the command: its help, not the command
   std::map<std::string, std::string> options;  // "--source" -> value
 

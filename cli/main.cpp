@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,10 +13,12 @@
 #include "catalog.h"
 #include "command_line.h"
 #include "console_services.h"
+#include "fetch_progress.h"
 #include "file_message.h"
 #include "interrupt.h"
 #include "named_stream.h"
 #include "os_file.h"
+#include "refresh_command.h"
 #include "select_command.h"
 #include "selection.h"
 #include "web_addresses.h"
@@ -164,6 +167,7 @@ int Count(const CommandLine& line) {
   ConsoleServices console;
   CCatalog catalog(console, ".");
   catalog.m_strSourcePath = *line.Option("--source");
+  catalog.m_bTallyEpochs = line.Option("--epochs").has_value();
   const Status counted = catalog.CountSourceRecords();
   console.EndProgress();
   if (!counted) {
@@ -171,6 +175,9 @@ int Count(const CommandLine& line) {
     return kExitFailure;
   }
   std::printf("%d\n", catalog.m_nTotal);
+  if (line.Option("--epochs")) {
+    std::fputs(EpochLines(catalog.m_epochs, catalog.m_sourceModified, std::time(nullptr)).c_str(), stdout);
+  }
   return kExitOk;
 }
 
@@ -203,17 +210,6 @@ int ClearHistory(const CommandLine& line) {
 
 // Ctrl+C ends a download as Cancel does: the part file stays for a resume.
 std::atomic<bool> fetchCancelled{false};
-
-class FetchProgress final : public DownloadObserver {
- public:
-  explicit FetchProgress(ConsoleServices& console) : console_(console) {}
-  void OnProgress(const DownloadProgress& progress) override {
-    console_.ShowProgressLine("Downloading " + ProgressText(progress));
-  }
-
- private:
-  ConsoleServices& console_;
-};
 
 int Fetch(const CommandLine& line) {
   const std::string source = line.Option("--source").value_or("astorb");
@@ -267,6 +263,11 @@ int Run(const std::vector<std::string>& args) {
   if (line->command == "count") return Count(*line);
   if (line->command == "history") return History(*line);
   if (line->command == "fetch") return Fetch(*line);
+  if (line->command == "refresh") {
+    const std::string workDir = WorkDirOf(*line);
+    if (!IsHistoryFolder(workDir)) return kExitFailure;
+    return RefreshCommand(*line, workDir);
+  }
   return ClearHistory(*line);
 }
 

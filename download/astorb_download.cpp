@@ -269,6 +269,7 @@ DownloadResult Transfer::Replace() {
   result.outcome = DownloadOutcome::kDownloaded;
   result.bytes = offset_ + received_;
   result.lines = check_.lines();
+  result.epochs = check_.epochs();
   if (lastModified_) result.date = FormatDay(*lastModified_);
   result.message = "Downloaded " + options_.target + ": " + GroupedNumber(result.bytes) + " bytes, " +
                    GroupedNumber(result.lines) + " lines";

@@ -24,6 +24,7 @@
 #include <string>
 
 #include "http_transport.h"
+#include "source_epochs.h"
 
 namespace orbivane {
 
@@ -69,6 +70,7 @@ struct DownloadResult {
   std::string message;
   std::int64_t bytes = 0;   // of the target (downloaded)
   std::int64_t lines = 0;   // the Total (downloaded): lines that end with a line break, MPCORB's orbit lines
+  EpochTally epochs;        // of those lines (downloaded), from the same check
   std::string date;         // the server's Last-Modified as YYYY-MM-DD; empty when unknown
   bool partKept = false;    // TARGET.part is left for the next download to resume
 };

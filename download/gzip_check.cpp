@@ -31,6 +31,8 @@ void GzipCheck::Reset() {
   partial_.clear();
   lines_ = 0;
   orbitLines_ = 0;
+  orbitEpochs_ = EpochTally();
+  epochs_ = EpochTally();
   problem_.clear();
 }
 
@@ -82,6 +84,7 @@ void GzipCheck::Take(const char* text, std::size_t size) {
   const char* p = text;
   const char* end = text + size;
   const char* start = text;  // of the line p is in
+  epochs_.Block(text, size);
   while ((p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))) != nullptr) {
     if (!firstLineDone_) {
       firstLine_.append(text, std::min(static_cast<std::size_t>(p - text), kLongestLine - firstLine_.size()));
@@ -109,7 +112,10 @@ void GzipCheck::Take(const char* text, std::size_t size) {
 // Every line is looked at, since a header tells the format only once the text's start is in.
 void GzipCheck::CountOrbitLine(std::string_view line) {
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  if (IsMpcorbLine(line.substr(0, kLongestLine - 1))) ++orbitLines_;
+  if (IsMpcorbLine(line.substr(0, kLongestLine - 1))) {
+    ++orbitLines_;
+    orbitEpochs_.Add(MpcorbEpochOf(line));
+  }
 }
 
 // A first line that is neither an ASTORB nor an orbit line: MPCORB only when the text's start is a header.

@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "source_epochs.h"
+
 namespace orbivane {
 
 class GzipMembers;
@@ -37,6 +39,8 @@ class GzipCheck {
   // The Total of the text so far, as the source reader counts it: the lines
   // that end with a line break, or the orbit lines of an MPCORB text.
   std::int64_t lines() const { return mpcorb_ ? orbitLines_ : lines_; }
+  // The epochs of those lines, so far.
+  const EpochTally& epochs() const { return mpcorb_ ? orbitEpochs_ : epochs_; }
 
  private:
   bool Fail(const char* why);
@@ -58,6 +62,8 @@ class GzipCheck {
   std::string partial_;  // the start of a line that runs on into the next block
   std::int64_t lines_ = 0;
   std::int64_t orbitLines_ = 0;
+  EpochTally epochs_;        // of the lines, as an ASTORB text
+  EpochTally orbitEpochs_;   // of the orbit lines, as an MPCORB text
   std::string problem_;
 };
 

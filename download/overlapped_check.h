@@ -39,6 +39,7 @@ class OverlappedCheck {
   // As GzipCheck's, once Drain, Finish or a false Feed has returned.
   const std::string& problem() const { return check_.problem(); }
   std::int64_t lines() const { return check_.lines(); }
+  const EpochTally& epochs() const { return check_.epochs(); }
 
  private:
   void Work();

@@ -34,7 +34,7 @@
 #include "number_text.h"
 #include "readable_text.h"
 #include "run_program.h"
-#include "source_count.h"
+#include "entry_count.h"
 #include "source_stream.h"
 #include "test_files.h"
 
@@ -253,7 +253,7 @@ TEST(LineReaderTest, SplitsLinesAsTextModeReadingDoes) {
     for (std::string_view line; reader.Next(line);) got.emplace_back(line);
     EXPECT_EQ(got, c.expected) << c.name;
     std::int64_t count = -1;
-    EXPECT_TRUE(CountLineBreaks(dir / "source", count).ok());
+    EXPECT_TRUE(CountEntries(dir / "source", count).ok());
     EXPECT_EQ(count, std::count(c.bytes.begin(), c.bytes.end(), '\n')) << c.name;
   }
 }
@@ -855,7 +855,8 @@ TEST(CliTest, GivesEachCommandItsHelp) {
   EXPECT_EQ(std::to_string(whole.status) + whole.err, "0");
   const struct { std::vector<std::string> args; std::string usage; } kCases[] = {
       {{"convert", "--help"}, "convert --source FILE --output FILE --filter TEXT [--workdir DIR]"},
-      {{"count", "-h"}, "count --source FILE"},
+      {{"count", "-h"}, "count --source FILE [--epochs]"},
+      {{"refresh", "--help"}, "refresh [--fetch] [--url URL] [--source FILE] [--workdir DIR] [--dry-run]"},
       {{"history", "--workdir", "gone", "--help"}, "history [--workdir DIR]"},
       {{"clear-history", "--help", "extra"}, "clear-history [--workdir DIR]"},
       {{"fetch", "--help"},

@@ -5,6 +5,7 @@
 #include <wx/accel.h>
 #include <wx/app.h>
 #include <wx/button.h>
+#include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/textctrl.h>
@@ -84,20 +85,24 @@ void CCatalogDlg::BindCommands() {
   }, ID_HELP);
   Bind(
       wxEVT_MENU, [this](wxCommandEvent& event) { OnSysCommand(static_cast<unsigned>(event.GetId())); },
-      IDM_ABOUTBOX, IDM_SELECT + 0xF);
+      IDM_ABOUTBOX, IDM_REFRESH + 0xF);
+  Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnCompileAgain(); }, IDM_COMPILE_AGAIN);
+  m_history->Bind(wxEVT_CONTEXT_MENU, &CCatalogDlg::OnHistoryMenu, this);
 }
 
 void CCatalogDlg::SetUpMenuCommands() {
 #ifdef __WXMSW__
   if (wxMenu* systemMenu = MSWGetSystemMenu()) {
     systemMenu->AppendSeparator();
+    systemMenu->Append(IDM_REFRESH, RefreshMenuLabel());
     systemMenu->Append(IDM_SELECT, SelectMenuLabel());
     systemMenu->Append(IDM_DOWNLOAD_ASTORB, DownloadMenuLabel());
     systemMenu->Append(IDM_ABOUTBOX, wxString::FromUTF8(kAboutMenuText));
   }
   wxAcceleratorEntry keys[] = {{wxACCEL_NORMAL, WXK_F1, ID_HELP},
                                {wxACCEL_CTRL, 'D', IDM_DOWNLOAD_ASTORB},
-                               {wxACCEL_CTRL, 'B', IDM_SELECT}};
+                               {wxACCEL_CTRL, 'B', IDM_SELECT},
+                               {wxACCEL_CTRL, 'R', IDM_REFRESH}};
 #else
   // The window menu of these desktops cannot take an item, so the selection,
   // Download and About are on the background's context menu, and About on
@@ -106,7 +111,8 @@ void CCatalogDlg::SetUpMenuCommands() {
   wxAcceleratorEntry keys[] = {{wxACCEL_NORMAL, WXK_F1, ID_HELP},
                                {wxACCEL_ALT, 'A', IDM_ABOUTBOX},
                                {wxACCEL_CTRL, 'D', IDM_DOWNLOAD_ASTORB},
-                               {wxACCEL_CTRL, 'B', IDM_SELECT}};
+                               {wxACCEL_CTRL, 'B', IDM_SELECT},
+                               {wxACCEL_CTRL, 'R', IDM_REFRESH}};
 #endif
   SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(keys)), keys));
 }
@@ -116,7 +122,7 @@ WXLRESULT CCatalogDlg::MSWWindowProc(WXUINT message, WXWPARAM wParam, WXLPARAM l
   constexpr WXUINT kSysCommand = 0x0112;  // WM_SYSCOMMAND
   if (message == kSysCommand &&
       (IsAboutCommand(static_cast<unsigned>(wParam)) || IsDownloadCommand(static_cast<unsigned>(wParam)) ||
-       IsSelectCommand(static_cast<unsigned>(wParam)))) {
+       IsSelectCommand(static_cast<unsigned>(wParam)) || IsRefreshCommand(static_cast<unsigned>(wParam)))) {
     OnSysCommand(static_cast<unsigned>(wParam));
     return 0;
   }
@@ -170,6 +176,7 @@ wxString CCatalogDlg::SelectMenuLabel() { return wxString::FromUTF8(kSelectMenuT
 
 std::unique_ptr<wxMenu> CCatalogDlg::MakeContextMenu() const {
   auto menu = std::make_unique<wxMenu>();
+  menu->Append(IDM_REFRESH, RefreshMenuLabel());
   menu->Append(IDM_SELECT, SelectMenuLabel());
   menu->Append(IDM_DOWNLOAD_ASTORB, DownloadMenuLabel());
   menu->Append(IDM_ABOUTBOX, wxString::FromUTF8(kAboutMenuText));
@@ -191,6 +198,7 @@ void CCatalogDlg::OnSysCommand(unsigned id) {
   if (IsAboutCommand(id)) OpenAboutBox();
   if (IsDownloadCommand(id)) OnDownloadAstorb();
   if (IsSelectCommand(id)) OnSelect();
+  if (IsRefreshCommand(id)) OnRefreshAll();
 }
 
 void CCatalogDlg::OpenAboutBox() {

@@ -49,13 +49,20 @@ class CCatalogDlg : public CPatternDlg, public WindowServices {
   void OnDownloadAstorb();
   // Opens the selection by brightness and orbit, on the chosen source.
   void OnSelect();
+  // Opens the refresh of every catalog the history names.
+  void OnRefreshAll();
+  // Compiles the catalog of the history row chosen again, from the chosen source.
+  void OnCompileAgain();
   // A system-menu (or context-menu) command; ids 0x0010 to 0x001F open
-  // About, 0x0020 to 0x002F download, 0x0030 to 0x003F open the selection.
+  // About, 0x0020 to 0x002F download, 0x0030 to 0x003F open the selection,
+  // 0x0040 to 0x004F the refresh.
   void OnSysCommand(unsigned id);
 
   // The menu offered on the dialog's background where the window menu
   // cannot take the selection, Download and About items.
   std::unique_ptr<wxMenu> MakeContextMenu() const;
+  // The history list's own menu: "Compile again" (for the row chosen) and "Refresh all catalogs...".
+  std::unique_ptr<wxMenu> MakeHistoryMenu() const;
 
   // True while a conversion run or a line count is working.
   bool IsBusy() const { return m_bBusy; }
@@ -92,6 +99,12 @@ class CCatalogDlg : public CPatternDlg, public WindowServices {
   void SetUpMenuCommands();
   static wxString DownloadMenuLabel();
   static wxString SelectMenuLabel();
+  static wxString RefreshMenuLabel();
+  void OnHistoryMenu(wxContextMenuEvent& event);
+  // The age of the source's elements, in the Total's tooltip.
+  void ShowSourceAge();
+  // A file's modification time (seconds since 1970), 0 when it cannot be told.
+  static std::int64_t ModifiedTime(const std::string& path);
 
   // Runs `work` with all input to the program's windows refused, letting
   // the progress bar and the Total repaint now and then.

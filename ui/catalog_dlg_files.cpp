@@ -40,6 +40,7 @@ void CCatalogDlg::OnBrowseSource() {
   // data, is shown at once, beside the count it reached.
   Status counted = Status::Ok();
   RunBusy([this, &counted] { counted = m_catalog.CountSourceRecords(); });
+  ShowSourceAge();
   if (!counted && counted.message().rfind("Cannot open ", 0) != 0) ShowMessage(counted.message());
 }
 
@@ -82,9 +83,12 @@ void CCatalogDlg::OnDownloadAstorb() {
   PushTexts();
   if (result.outcome == DownloadOutcome::kDownloaded) {
     m_catalog.SetTotal(result.lines);
+    m_catalog.m_epochs = result.epochs;
+    m_catalog.m_sourceModified = ModifiedTime(options.target);
   } else {
     RunBusy([this] { (void)m_catalog.CountSourceRecords(); });
   }
+  ShowSourceAge();
 }
 
 }  // namespace orbivane

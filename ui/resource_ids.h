@@ -15,6 +15,7 @@ inline constexpr int IDD_MAIN = 102;
 inline constexpr int IDD_HELP = 130;
 inline constexpr int IDD_DOWNLOAD = 140;
 inline constexpr int IDD_SELECT = 150;
+inline constexpr int IDD_REFRESH = 160;
 
 // Resources of the program as a whole.
 inline constexpr int IDR_MAINFRAME = 128;
@@ -60,7 +61,17 @@ inline constexpr int IDC_SELECT_BROWSE = 1039;
 inline constexpr int IDC_SELECT_PREVIEW = 1040;
 inline constexpr int IDC_SELECT_GAUGE = 1041;
 inline constexpr int IDC_SELECT_START = 1042;
+inline constexpr int IDC_SELECT_AGE = 1043;
 inline constexpr int IDC_SELECT_CLASS = 1050;  // to 1064
+
+// Controls of the refresh dialog.
+inline constexpr int IDC_REFRESH_SOURCE = 1070;
+inline constexpr int IDC_REFRESH_AGE = 1071;
+inline constexpr int IDC_REFRESH_DOWNLOAD = 1072;
+inline constexpr int IDC_REFRESH_LIST = 1073;
+inline constexpr int IDC_REFRESH_STATUS = 1074;
+inline constexpr int IDC_REFRESH_GAUGE = 1075;
+inline constexpr int IDC_REFRESH_START = 1076;
 
 // Unnamed controls (labels, group boxes) get an id from the toolkit.
 inline constexpr int IDC_STATIC = wxID_ANY;
@@ -80,5 +91,11 @@ constexpr bool IsDownloadCommand(unsigned id) {
 // The selection by brightness and orbit, the item above the download (its low four bits too are the system's).
 inline constexpr int IDM_SELECT = 0x0030;
 constexpr bool IsSelectCommand(unsigned id) { return (id & 0xFFF0u) == static_cast<unsigned>(IDM_SELECT); }
+
+// Refresh all catalogs, the item above the selection (its low four bits too are the system's).
+inline constexpr int IDM_REFRESH = 0x0040;
+constexpr bool IsRefreshCommand(unsigned id) { return (id & 0xFFF0u) == static_cast<unsigned>(IDM_REFRESH); }
+// The history list's own menu: compile the row's catalog again.
+inline constexpr int IDM_COMPILE_AGAIN = 0x0050;
 
 }  // namespace orbivane

@@ -10,6 +10,7 @@
 #include <wx/datectrl.h>
 #include <wx/dateevt.h>
 #include <wx/gauge.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 #include "catalog_file_dialog.h"
@@ -18,6 +19,7 @@
 #include "recipe.h"
 #include "resource_ids.h"
 #include "selection_preview.h"
+#include "source_age.h"
 
 namespace orbivane {
 
@@ -65,7 +67,7 @@ struct CSelectionDlg::Run {
 };
 
 CSelectionDlg::CSelectionDlg(wxWindow* parent, const CCatalog& main, WindowServices& window)
-    : CPatternDlg(IDD_SELECT, parent, "Select by brightness and orbit", wxSize(332, 271), false),
+    : CPatternDlg(IDD_SELECT, parent, "Select by brightness and orbit", wxSize(332, 291), false),
       m_strSourcePath(main.m_strSourcePath),
       m_strWorkDir(main.m_strWorkDir),
       m_nSourceLines(main.m_nTotal),
@@ -73,6 +75,9 @@ CSelectionDlg::CSelectionDlg(wxWindow* parent, const CCatalog& main, WindowServi
       m_timer(this) {
   CreateControls();
   m_editOutput->ChangeValue(wxString::FromUTF8(main.m_strOutputPath));
+  auto* age = static_cast<wxStaticText*>(FindWindow(IDC_SELECT_AGE));
+  age->SetLabelText(wxString::FromUTF8(ReadableUtf8(SourceAgeText(main, " (Ctrl+D in the main window)"))));
+  age->Wrap(age->GetSize().x);
   FindWindow(IDC_SELECT_MAGNITUDE)->SetFocus();
 
   Bind(wxEVT_TEXT, [this](wxCommandEvent&) { OnChange(); });

@@ -7,6 +7,7 @@
 #include <wx/dateevt.h>
 #include <wx/gauge.h>
 #include <wx/statbox.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 #include "resource_ids.h"
@@ -83,13 +84,14 @@ void CSelectionDlg::CreateControls() {
 
   m_preview = AddEdit(this, IDC_SELECT_PREVIEW, DluRect(7, 198, 318, 46), nullptr,
                       wxTE_MULTILINE | wxTE_READONLY | wxTE_WORDWRAP | wxVSCROLL);
-  const wxRect gaugeRect = DluRect(7, 253, 202, 9);
+  AddLabel(wxEmptyString, DluRect(7, 248, 318, 18), wxALIGN_LEFT)->SetId(IDC_SELECT_AGE);
+  const wxRect gaugeRect = DluRect(7, 273, 202, 9);
   m_gauge = new wxGauge(this, IDC_SELECT_GAUGE, kGaugeRange, gaugeRect.GetPosition(), gaugeRect.GetSize(),
                         wxGA_HORIZONTAL | wxGA_SMOOTH);
-  const wxRect startRect = DluRect(219, 250, 50, 14);
+  const wxRect startRect = DluRect(219, 270, 50, 14);
   auto* start = new wxButton(this, IDC_SELECT_START, "&Start", startRect.GetPosition(), startRect.GetSize());
   start->SetDefault();
-  const wxRect closeRect = DluRect(275, 250, 50, 14);
+  const wxRect closeRect = DluRect(275, 270, 50, 14);
   m_closeButton = new wxButton(this, wxID_CANCEL, "Close", closeRect.GetPosition(), closeRect.GetSize());
 }
 

@@ -15,6 +15,11 @@ inline constexpr const char* kDownloadKeyText = "Ctrl+D";
 // letter too is one no other item of its menu takes.
 inline constexpr const char* kSelectMenuText = "Select by &brightness and orbit...";
 inline constexpr const char* kSelectKeyText = "Ctrl+B";
+// Refreshing every catalog of the history, above the selection, and its key; the history list's own menu offers
+// it below "Compile again".
+inline constexpr const char* kRefreshMenuText = "Re&fresh all catalogs...";
+inline constexpr const char* kRefreshKeyText = "Ctrl+R";
+inline constexpr const char* kCompileAgainMenuText = "&Compile again";
 // The tooltip of the source's "..." button, which tells where the download is.
 #ifdef _WIN32
 inline constexpr const char* kBrowseSourceTip =

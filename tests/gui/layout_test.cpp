@@ -9,6 +9,7 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/datectrl.h>
+#include <wx/dcclient.h>
 #include <wx/panel.h>
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
@@ -18,6 +19,7 @@
 #include "catalog_dlg.h"
 #include "download_dlg.h"
 #include "help_dlg.h"
+#include "refresh_dlg.h"
 #include "resource_ids.h"
 #include "selection_dlg.h"
 #include "web_addresses.h"
@@ -48,7 +50,10 @@ wxSize Needed(wxWindow* control) {
     control->InvalidateBestSize();
     return wxSize(control->GetBestSize().x, control->GetCharHeight());
   }
-  const wxSize text = control->GetTextExtent(wxControl::RemoveMnemonics(control->GetLabel()));
+  // A label wrapped to its width holds line breaks, each line measured on its own.
+  wxClientDC dc(control);
+  dc.SetFont(control->GetFont());
+  const wxSize text = dc.GetMultiLineTextExtent(wxControl::RemoveMnemonics(control->GetLabel()));
   if (control->GetLabel().empty()) return wxSize();
   if (dynamic_cast<wxButton*>(control) != nullptr) return text + control->FromDIP(wxSize(8, 4));
   if (dynamic_cast<wxStaticBox*>(control) != nullptr) return wxSize(text.x + control->FromDIP(16), text.y);
@@ -103,8 +108,16 @@ TEST(LayoutTest, EveryDialogShowsEachTextWholeAndNoControlOverlapsAnother) {
     CDownloadDlg download(&window, nowhere);
     download.FindWindow(IDC_DOWNLOAD_ADDRESS)->SetLabel(kAstorbDownloadUrl);
     download.FindWindow(IDC_DOWNLOAD_STATUS)->SetLabel("1073.7 of 1073.7 MB, 999.9 MB/s");
+    // A source whose elements are old: the dialogs then show their longest advice.
+    window.m_catalog.m_strSourcePath = folder.path() + "/astorb.dat";
+    const std::string old = "     1 Ceres" + std::string(94, ' ') + "19960427 " + std::string(150, '0') + "\n";
+    window.m_catalog.m_epochs.Block(old.data(), old.size());
+    window.m_catalog.m_sourceModified = 1;
     CSelectionDlg selection(&window, window.m_catalog, window);
-    for (CPatternDlg* dialog : std::initializer_list<CPatternDlg*>{&window, &about, &help, &download, &selection}) {
+    CRefreshDlg refresh(&window, window.m_catalog, window, kAstorbDownloadUrl);
+    refresh.FindWindow(IDC_REFRESH_STATUS)->SetLabel("Compiling: 99999999 of 99999999 lines");
+    for (CPatternDlg* dialog :
+         std::initializer_list<CPatternDlg*>{&window, &about, &help, &download, &selection, &refresh}) {
       Lines faults;
       CollectFaults(dialog, faults);
       EXPECT_EQ(faults, Lines{}) << "template " << dialog->GetTemplateId() << " at " << dpi << " DPI";

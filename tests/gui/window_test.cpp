@@ -157,15 +157,15 @@ TEST_F(WindowTest, HelpOnF1AboutAndBothWebButtons) {
   // The Help button, and only the About ids 0x10 to 0x1F open About.
   wxTEST_DIALOG(Click(IDC_HELP_BUTTON);
                 window_.OnSysCommand(IDM_ABOUTBOX - 1);
-                window_.OnSysCommand(IDM_SELECT + 0x10);
+                window_.OnSysCommand(IDM_REFRESH + 0x10);
                 Send(&window_, IDM_ABOUTBOX + 0xF, wxEVT_MENU),
                 Expect<CHelpDlg>([](CHelpDlg*) { return wxID_CANCEL; }),
                 Expect<CAboutDlg>([](CAboutDlg*) { return wxID_OK; }));
 }
 
 #ifdef __WXMSW__
-// The window's real system menu ends with a separator, the selection, Download and About; About's commands 0x10
-// to 0x1F open it, the selection's 0x30 to 0x3F.
+// The window's real system menu ends with a separator, the refresh, the selection, Download and About; About's
+// commands 0x10 to 0x1F open it, the selection's 0x30 to 0x3F.
 TEST_F(WindowTest, TheSystemMenuEndsWithAbout) {
   const auto handle = static_cast<HWND>(window_.GetHWND());
   const HMENU menu = GetSystemMenu(handle, FALSE);
@@ -180,7 +180,10 @@ TEST_F(WindowTest, TheSystemMenuEndsWithAbout) {
   EXPECT_EQ(GetMenuItemID(menu, last - 2), static_cast<UINT>(IDM_SELECT));
   GetMenuStringW(menu, static_cast<UINT>(last - 2), text, 64, MF_BYPOSITION);
   EXPECT_EQ(std::wstring(text), L"Select by &brightness and orbit...\tCtrl+B");
-  EXPECT_NE(GetMenuState(menu, static_cast<UINT>(last - 3), MF_BYPOSITION) & MF_SEPARATOR, 0u);
+  EXPECT_EQ(GetMenuItemID(menu, last - 3), static_cast<UINT>(IDM_REFRESH));
+  GetMenuStringW(menu, static_cast<UINT>(last - 3), text, 64, MF_BYPOSITION);
+  EXPECT_EQ(std::wstring(text), L"Re&fresh all catalogs...\tCtrl+R");
+  EXPECT_NE(GetMenuState(menu, static_cast<UINT>(last - 4), MF_BYPOSITION) & MF_SEPARATOR, 0u);
   std::string letters;  // of every item, the system's own included: the selection's is no other's
   for (int item = 0; item <= last; ++item) {
     text[0] = L'\0';  // a separator has no text
@@ -188,6 +191,7 @@ TEST_F(WindowTest, TheSystemMenuEndsWithAbout) {
     if (const wchar_t* amp = std::wcschr(text, L'&')) letters += static_cast<char>(std::towlower(amp[1]));
   }
   EXPECT_EQ(std::count(letters.begin(), letters.end(), 'b'), 1) << "letters " << letters;
+  EXPECT_EQ(std::count(letters.begin(), letters.end(), 'f'), 1) << "letters " << letters;
   wxTEST_DIALOG(SendMessageW(handle, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
                 SendMessageW(handle, WM_SYSCOMMAND, IDM_ABOUTBOX + 0xF, 0);
                 SendMessageW(handle, WM_SYSCOMMAND, IDM_SELECT + 0xF, 0),
@@ -271,10 +275,12 @@ TEST_F(WindowTest, TheDownloadAndTheSelectionAreNamedWhereTheSourceAndTheFilterA
   const wxString filterTip = window_.FindWindow(IDC_FILTER)->GetToolTipText();
   EXPECT_NE(filterTip.Find("\"Select by brightness and orbit...\" (Ctrl+B)"), wxNOT_FOUND) << filterTip.utf8_string();
   const std::unique_ptr<wxMenu> menu = window_.MakeContextMenu();
-  EXPECT_EQ(menu->FindItemByPosition(0)->GetItemLabel(), "Select by &brightness and orbit...\tCtrl+B");
-  EXPECT_EQ(menu->FindItemByPosition(1)->GetItemLabel(), "&Download the newest astorb.dat.gz...\tCtrl+D");
-  EXPECT_EQ(menu->FindItemByPosition(2)->GetItemLabel(), "&About Orbivane...");
-  EXPECT_EQ(menu->FindItemByPosition(0)->GetId(), IDM_SELECT);
+  EXPECT_EQ(menu->FindItemByPosition(0)->GetItemLabel(), "Re&fresh all catalogs...\tCtrl+R");
+  EXPECT_EQ(menu->FindItemByPosition(1)->GetItemLabel(), "Select by &brightness and orbit...\tCtrl+B");
+  EXPECT_EQ(menu->FindItemByPosition(2)->GetItemLabel(), "&Download the newest astorb.dat.gz...\tCtrl+D");
+  EXPECT_EQ(menu->FindItemByPosition(3)->GetItemLabel(), "&About Orbivane...");
+  EXPECT_EQ(menu->FindItemByPosition(0)->GetId(), IDM_REFRESH);
+  EXPECT_EQ(menu->FindItemByPosition(1)->GetId(), IDM_SELECT);
 }
 
 TEST_F(WindowTest, TotalShowsEveryCountUpTo99999999WholeBesideItsCaption) {
