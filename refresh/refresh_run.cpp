@@ -6,12 +6,11 @@
 #include <optional>
 #include <string_view>
 
-#include "astorb_record.h"
 #include "catalog.h"
 #include "catalog_writer.h"
 #include "file_message.h"
 #include "filter_table.h"
-#include "line_reader.h"
+#include "source_lines.h"
 #include "named_stream.h"
 #include "output_clash.h"
 #include "recipe.h"
@@ -128,7 +127,7 @@ class Refresh {
 
     std::int64_t upTo = 0;
     for (const auto& job : jobs) upTo = std::max(upTo, job->highest);
-    LineReader reader(file);
+    SourceLines reader(file);
     std::string_view line;
     std::int64_t event = 1;
     std::int64_t n = 1;
@@ -141,7 +140,7 @@ class Refresh {
       if (n < event) continue;
       event = INT64_MAX;
       for (auto job = jobs.begin(); job != jobs.end();) {
-        if (Step(**job, n, line)) {
+        if (Step(**job, n, reader.format(), line)) {
           job = jobs.erase(job);
         } else {
           event = std::min(event, NextEvent(**job, n + 1));
@@ -155,7 +154,7 @@ class Refresh {
         Done(job->index, RefreshResult::kCancelled);
       } else if (reader.failed()) {
         job->writer.Abandon();
-        Done(job->index, RefreshResult::kFailed, reader.FailureMessage(source_, n));
+        Done(job->index, RefreshResult::kFailed, reader.FailureMessage(source_));
       } else {
         Finish(*job);  // the source ended before the job's highest number, as a conversion ends there
       }
@@ -163,8 +162,8 @@ class Refresh {
     if (observer_ != nullptr && !cancelled) observer_->OnLines(n - 1, upTo);
   }
 
-  // Line n for one job; true when the job has ended (finished or failed).
-  bool Step(RangeJob& job, std::int64_t n, std::string_view line) {
+  // Entry n for one job; true when the job has ended (finished or failed).
+  bool Step(RangeJob& job, std::int64_t n, SourceFormat format, std::string_view line) {
     if (n > job.highest) {
       Finish(job);
       return true;
@@ -173,7 +172,7 @@ class Refresh {
     RefreshOutcome& outcome = outcomes_[job.index];
     job.record.clear();
     if (outcome.records != 0) job.record += "\r\n";
-    AppendCatalogRecord(line, job.record);
+    AppendCatalogRecord(format, line, job.record);
     job.writer.Write(job.record);
     ++outcome.records;
     if (outcome.records == kMaxRecords) outcome.capped = true;

@@ -102,7 +102,7 @@ TEST(RefreshTest, CompilesEachCatalogOfTheHistoryAgain) {
   const struct {
     const char* name;
     std::vector<History> history;
-    int sourceLines;  // 0: no source file
+    int sourceLines;  // 0: no source file; -1: MPC's header, then three orbit lines in two sections
     std::size_t cancelAfter;
     std::vector<Expected> catalogs;
   } kCases[] = {
@@ -128,6 +128,8 @@ TEST(RefreshTest, CompilesEachCatalogOfTheHistoryAgain) {
       {"no source", {{"a.slc", "1-3"}, {"b.slc", kCapTwo}}, 0, kNever,
        {{"b.slc", kCapTwo, "kept: Cannot open source catalog \"@\": No such file or directory", Ends::kPrevious},
         {"a.slc", "1-3", "kept: Cannot open source catalog \"@\": No such file or directory", Ends::kPrevious}}},
+      {"an MPCORB source: its orbit lines are the entries", {{"a.slc", "2"}, {"b.slc", "1-5"}}, -1, kNever,
+       {{"b.slc", "1-5", "compiled, 3 records", Ends::kDirect}, {"a.slc", "2", "compiled, 1 record", Ends::kDirect}}},
       {"cancel in the middle keeps the rest whole", {{"a.slc", "1-9000"}, {"b.slc", kCapTwo}, {"c.slc", "3"}}, 9000, 0,
        {{"c.slc", "3", "compiled, 1 record", Ends::kDirect}, {"b.slc", kCapTwo, "kept: cancelled", Ends::kPrevious},
         {"a.slc", "1-9000", "kept: cancelled", Ends::kPrevious}}},
@@ -139,6 +141,10 @@ TEST(RefreshTest, CompilesEachCatalogOfTheHistoryAgain) {
     const WritableAtTheEnd writable{dir};
     const std::string source = dir / "astorb.dat";
     if (c.sourceLines > 0) WriteFile(source, NumberedSource(c.sourceLines));
+    if (c.sourceLines < 0) {
+      const std::string orbits = ReadFile(testing::SampleFile("mpcorb-sample.dat"));
+      WriteFile(source, "MPCORB header\n" + std::string(160, '-') + "\n" + orbits + "\n" + orbits.substr(0, 203));
+    }
     std::filesystem::create_directory(testing::PathOf(dir / "direct"));
     std::vector<HistoryRecord> records;
     for (const History& h : c.history) {
