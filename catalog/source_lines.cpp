@@ -2,6 +2,7 @@
 
 #include "astorb_record.h"
 #include "mpcorb_line.h"
+#include "named_stream.h"
 
 namespace orbivane {
 
@@ -26,6 +27,13 @@ std::string CatalogNameOf(SourceFormat format, std::string_view line) {
   if (format == SourceFormat::kAstorb) return NameOf(line, ColumnsOf(line));
   char name[19];
   return std::string(name, MpcorbNameOf(line, name));
+}
+
+SourceFormat FormatOfSource(const std::string& path) {
+  OsFile file;
+  if (OpenSource(file, path) != 0) return SourceFormat::kAstorb;
+  SourceLines lines(file);
+  return lines.format();
 }
 
 }  // namespace orbivane

@@ -67,5 +67,7 @@ void AppendCatalogRecord(SourceFormat format, std::string_view line, std::string
 AstorbOrbit ReadOrbit(SourceFormat format, std::string_view line);
 // Its name as the catalog writes it.
 std::string CatalogNameOf(SourceFormat format, std::string_view line);
+// The format of the source file at `path`, from its text; ASTORB when it cannot be read.
+SourceFormat FormatOfSource(const std::string& path);
 
 }  // namespace orbivane

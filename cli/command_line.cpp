@@ -128,17 +128,19 @@ const ProgramText& CliProgramText() {
            "on. Prints a line for each catalog and a summary; exits 0 when every catalog there was is compiled, "
            "1 when any failed.",
            {{.name = "--fetch",
-             .description = "First downloads the newest astorb.dat.gz into the source, as fetch does; when the "
-                            "download fails, nothing is compiled."},
+             .description = "First downloads the newest file into the source, as fetch does (MPCORB.DAT.gz when the "
+                            "source is an MPCORB file, else astorb.dat.gz); when the download fails, nothing is "
+                            "compiled."},
             {.name = "--url", .value = "URL", .nonEmpty = true,
              .description = "With --fetch: the address to download, http:// or https://; by default "
-                            ORBIVANE_ASTORB_DOWNLOAD_URL "."},
+                            ORBIVANE_ASTORB_DOWNLOAD_URL " or " ORBIVANE_MPCORB_DOWNLOAD_URL "."},
             {.name = "--source", .value = "FILE", .nonEmpty = true, .fileOnly = true,
-             .description = "The ASTORB source, plain or gzip-compressed; astorb.dat.gz in DIR by default."},
+             .description = "The ASTORB or MPCORB source, plain or gzip-compressed; astorb.dat.gz in DIR by "
+                            "default."},
             kWorkdir,
             {.name = "--dry-run",
-             .description = "Compiles and records nothing; prints each catalog that would be compiled, with its "
-                            "filter and when it was compiled last."}}},
+             .description = "Compiles, downloads and records nothing; prints the address --fetch would download, "
+                            "each catalog that would be compiled, with its filter and when it was compiled last."}}},
       },
       {{.name = "--help", .shortName = "-h", .alone = true,
         .description = "Prints the help, or after a command that command's help, and exits."},

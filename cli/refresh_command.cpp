@@ -13,6 +13,7 @@
 #include "history_file.h"
 #include "interrupt.h"
 #include "refresh.h"
+#include "source_lines.h"
 #include "web_addresses.h"
 
 namespace orbivane {
@@ -38,10 +39,16 @@ class RefreshProgress final : public RefreshObserver {
   ConsoleServices& console_;
 };
 
+// The address --fetch downloads: --url, else the newest of the kind of source there is (ASTORB when none).
+std::string FetchAddress(const CommandLine& line, const std::string& source) {
+  return line.Option("--url").value_or(FormatOfSource(source) == SourceFormat::kMpcorb ? kMpcorbDownloadUrl
+                                                                                       : kAstorbDownloadUrl);
+}
+
 // The download into the source; false when it failed or was cancelled, and nothing is to be compiled.
 bool Fetched(const CommandLine& line, const std::string& source, ConsoleServices& console) {
   DownloadOptions options;
-  options.url = line.Option("--url").value_or(kAstorbDownloadUrl);
+  options.url = FetchAddress(line, source);
   options.target = source;
   if (const char* stall = std::getenv("ORBIVANE_STALL_SECONDS")) options.stallSeconds = std::atoi(stall);
   CancelOnInterrupt(downloadCancelled);
@@ -76,6 +83,8 @@ int RefreshCommand(const CommandLine& line, const std::string& workDir) {
   }
   const std::vector<RefreshCatalog> catalogs = CatalogsOfHistory(records);
   if (line.Option("--dry-run")) {
+    if (line.Option("--fetch")) std::printf("Would download %s into %s\n", FetchAddress(line, source).c_str(),
+                                            source.c_str());
     int missing = 0;
     for (const RefreshCatalog& catalog : catalogs) {
       missing += catalog.missing;

@@ -16,6 +16,7 @@
 #include "run_program.h"
 #include "selection.h"
 #include "test_files.h"
+#include "web_addresses.h"
 
 namespace orbivane {
 
@@ -211,8 +212,14 @@ TEST(RefreshTest, CompilesEachCatalogOfTheHistoryAgain) {
 
 // orbivane-cli refresh as a scheduled job runs it: a line for each catalog, the summary and the exit status, from
 // the history of --workdir. Each row starts from a.slc (1-3) and ro.slc (2, read-only) recorded, gone.slc recorded
-// and deleted, and the source astorb.dat.gz (gzip, 5 lines) beside them.
+// and deleted, and the source astorb.dat.gz (gzip, 5 lines) beside them, and MPCORB.DAT (MPC's header, two lines).
 TEST(RefreshCliTest, PrintsEachCatalogAndExitsByTheWorst) {
+  const std::string kWould =
+      "Would compile @ro.slc with \"2\" (compiled 11/2/2026 08:00:00, 1 asteroids)\n"
+      "Would skip @gone.slc with \"1-3\" (compiled 11/2/2026 08:00:00, 3 asteroids): the file is missing\n"
+      "Would compile @a.slc with \"1-3\" (compiled 11/2/2026 08:00:00, 3 asteroids)\n";
+  // The earlier epoch of the two MPCORB lines, 2023-02-25, as a Unix day (`date -u -d 2023-02-25 +%s` / 86400).
+  constexpr std::int64_t kCeresEpochDay = 19413;
   const struct {
     const char* name;
     std::vector<std::string> args;
@@ -239,12 +246,15 @@ TEST(RefreshCliTest, PrintsEachCatalogAndExitsByTheWorst) {
       {"a failed download compiles nothing", {"--fetch", "--url", "ftp://127.0.0.1/astorb.dat.gz"}, false, 1, "",
        "Cannot download \"ftp://127.0.0.1/astorb.dat.gz\": only http:// and https:// addresses can be downloaded\n",
        false},
-      {"dry run", {"--dry-run"}, false, 0,
-       "Would compile @ro.slc with \"2\" (compiled 11/2/2026 08:00:00, 1 asteroids)\n"
-       "Would skip @gone.slc with \"1-3\" (compiled 11/2/2026 08:00:00, 3 asteroids): the file is missing\n"
-       "Would compile @a.slc with \"1-3\" (compiled 11/2/2026 08:00:00, 3 asteroids)\n"
+      {"dry run", {"--dry-run", "--fetch"}, false, 0,
+       std::string("Would download ") + kAstorbDownloadUrl + " into @astorb.dat.gz\n" + kWould +
        "2 to compile from @astorb.dat.gz, 1 skipped\n"
        "Source: Epoch 2007-07-19, " + std::to_string(std::time(nullptr) / 86400 - kHildaEpochDay) +
+       " days ago; file 0 days old\n", "", false},
+      {"dry run of an MPCORB source: MPC's address", {"--dry-run", "--fetch", "--source", "@MPCORB.DAT"}, false, 0,
+       std::string("Would download ") + kMpcorbDownloadUrl + " into @MPCORB.DAT\n" + kWould +
+       "2 to compile from @MPCORB.DAT, 1 skipped\n"
+       "Source: Epoch 2023-02-25, " + std::to_string(std::time(nullptr) / 86400 - kCeresEpochDay) +
        " days ago; file 0 days old\n", "", false},
       {"--url without --fetch", {"--url", "http://127.0.0.1/"}, false, 2, "",
        "orbivane-cli: --url needs --fetch\nTry 'orbivane-cli --help' for more information.\n", false},
@@ -264,6 +274,8 @@ TEST(RefreshCliTest, PrintsEachCatalogAndExitsByTheWorst) {
       return text;
     };
     WriteFile(dir / "astorb.dat.gz", testing::Gzip(NumberedSource(5)));
+    WriteFile(dir / "MPCORB.DAT", "MPCORB header\n" + std::string(160, '-') + "\n" +
+                                      ReadFile(testing::SampleFile("mpcorb-sample.dat")));
     for (const auto& [file, filter, n] : {std::tuple{"a.slc", "1-3", 3}, {"gone.slc", "1-3", 3}, {"ro.slc", "2", 1}}) {
       WriteFile(dir / file, "previous");
       ASSERT_TRUE(AppendHistoryFile(HistoryPath(dir.path()), MakeHistoryRecord(kEarlier, dir / file, filter, n)));
