@@ -1,3 +1,5 @@
+#include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "apparition.h"
@@ -7,12 +9,32 @@
 
 namespace orbivane {
 
+namespace {
+
+// A limit outside these is no asteroid's, and its two decimals would not read back as the same number.
+constexpr double kMostMagnitude = 99;
+
+// "Why" when the value lies outside first..last (or is no number), else "".
+std::string Outside(const char* what, double value, double first, double last, const char* unit = "") {
+  if (value >= first && value <= last) return {};
+  char text[160];
+  std::snprintf(text, sizeof text, "%s must lie from %g to %g%s, not %g.", what, first, last, unit, value);
+  return text;
+}
+
+}  // namespace
+
 std::string CheckSelection(const Selection& selection) {
   if (!selection.ranges.empty()) {
     FilterTable table;
     if (const char* refused = FilterRefusalMessage(table.ParseFilter(selection.ranges))) return refused;
   }
   if (selection.brighterThan) {
+    if (std::string why = Outside("The magnitude limit", *selection.brighterThan, -kMostMagnitude, kMostMagnitude);
+        !why.empty()) {
+      return why;
+    }
+    if (std::string why = Outside("The elongation", selection.elongation, 0, 180, " degrees"); !why.empty()) return why;
     const std::optional<double> first = sky::JulianDateOf(selection.from);
     const std::optional<double> last = sky::JulianDateOf(selection.to);
     if (!first) return "The day " + DayText(selection.from) + " does not exist.";
@@ -23,6 +45,11 @@ std::string CheckSelection(const Selection& selection) {
     if (*last - *first + 1 > sky::DayWindow::kMostDays) {
       return "The days from " + DayText(selection.from) + " to " + DayText(selection.to) + " are more than " +
              std::to_string(sky::DayWindow::kMostDays) + "; choose a shorter window.";
+    }
+  }
+  if (selection.hAtMost) {
+    if (std::string why = Outside("The H limit", *selection.hAtMost, -kMostMagnitude, kMostMagnitude); !why.empty()) {
+      return why;
     }
   }
   if (selection.maxKept < 1 || selection.maxKept > kMaxKept) {
